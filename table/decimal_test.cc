@@ -1,0 +1,37 @@
+#include "table/decimal.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ReadDecimalTest, ReadsLikeTheLayoutAndCommandLine) {
+  const struct {
+    const char* text;
+    int32_t value;
+  } cases[] = {
+      {"50", 50},
+      {"50%", 50},
+      {"+20", 20},
+      {"-0", 0},
+      {"-7", -7},
+      {" \t\n\v\f\r42abc", 42},
+      {"", 0},
+      {"abc", 0},
+      {"+", 0},
+      {"--5", 0},
+      {"+-5", 0},
+      {"- 5", 0},
+      {"007", 7},
+      {"2147483647", 2147483647},
+      {"2147483648", 2147483647},
+      {"99999999999999999999999", 2147483647},
+      {"-2147483648", INT32_MIN},
+      {"-2147483649", INT32_MIN},
+      {"-99999999999999999999999", INT32_MIN},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ReadDecimal(c.text), c.value) << '"' << c.text << '"';
+  }
+}
+
+}  // namespace

@@ -1,0 +1,95 @@
+#include "table/file_io.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "table/platform.h"
+
+namespace {
+
+// Closes a FILE* on every path out of a function.
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+constexpr size_t kChunk = 1 << 16;
+
+}  // namespace
+
+ReadResult ReadWholeFile(const std::string& path, size_t max_size,
+                         ByteBuffer* out) {
+  *out = ByteBuffer();
+  FilePtr file(std::fopen(path.c_str(), "rb"));
+  if (!file) return ReadResult::kCannotOpen;
+
+  // Size the buffer from the file's size when it is known, so a regular file
+  // is read with one allocation; otherwise grow it as bytes arrive.
+  const int64_t known = FileSizeOf(file.get());
+  if (known > 0 && static_cast<uint64_t>(known) > max_size)
+    return ReadResult::kTooLarge;
+  size_t capacity = known > 0 ? static_cast<size_t>(known) + 1 : kChunk;
+  ByteBuffer buffer;
+  buffer.bytes.reset(static_cast<unsigned char*>(std::malloc(capacity)));
+  if (!buffer.bytes) return ReadResult::kNoMemory;
+
+  for (;;) {
+    if (buffer.size == capacity) {
+      if (capacity > max_size) return ReadResult::kTooLarge;
+      size_t grown = capacity < SIZE_MAX / 2 ? capacity * 2 : SIZE_MAX;
+      void* p = std::realloc(buffer.bytes.get(), grown);
+      if (p == nullptr) return ReadResult::kNoMemoryToGrow;
+      buffer.bytes.release();
+      buffer.bytes.reset(static_cast<unsigned char*>(p));
+      capacity = grown;
+    }
+    const size_t wanted = capacity - buffer.size;
+    const size_t got =
+        std::fread(buffer.bytes.get() + buffer.size, 1, wanted, file.get());
+    buffer.size += got;
+    if (got < wanted) {
+      // A short read is the end of the file or an error; an error must not
+      // pass for the end, or a truncated file would be taken as whole.
+      if (std::ferror(file.get())) return ReadResult::kReadError;
+      break;
+    }
+  }
+  if (buffer.size > max_size) return ReadResult::kTooLarge;
+  if (buffer.size == 0) buffer.bytes.reset();
+  *out = std::move(buffer);
+  return ReadResult::kOk;
+}
+
+bool RaiseIfOutOfMemory(ReadResult result, FatalStop* fatal) {
+  if (result == ReadResult::kNoMemory) {
+    fatal->Raise("malloc failed");
+  } else if (result == ReadResult::kNoMemoryToGrow) {
+    fatal->Raise("realloc failed");
+  } else {
+    return false;
+  }
+  return true;
+}
+
+bool WriteFileAtomically(const std::string& path, const unsigned char* data,
+                         size_t size) {
+  // A name beside the target that no other run uses; a stale one left by a
+  // run that was killed is skipped, never overwritten.
+  std::string temp;
+  FilePtr file;
+  for (int attempt = 0; attempt < 100 && !file; ++attempt) {
+    temp = path + "." + std::to_string(ProcessId()) + "." +
+           std::to_string(attempt) + ".tmp";
+    file.reset(CreateNewFile(temp));
+  }
+  if (!file) return false;
+
+  bool ok = size == 0 || std::fwrite(data, 1, size, file.get()) == size;
+  ok = std::fflush(file.get()) == 0 && ok;
+  ok = !std::ferror(file.get()) && ok;
+  ok = std::fclose(file.release()) == 0 && ok;
+  if (ok) ok = ReplaceFile(temp, path);
+  if (!ok) std::remove(temp.c_str());
+  return ok;
+}

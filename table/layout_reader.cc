@@ -1,0 +1,169 @@
+#include "table/layout_reader.h"
+
+#include <utility>
+#include <vector>
+
+#include "table/decimal.h"
+#include "table/file_io.h"
+
+LayoutLineReader::LayoutLineReader(std::string_view text) : text_(text) {
+  const size_t end_mark = text_.find('\x1A');
+  if (end_mark != std::string_view::npos) text_ = text_.substr(0, end_mark);
+}
+
+bool LayoutLineReader::Next(std::string_view* line) {
+  if (pushed_) {
+    pushed_ = false;
+    *line = pushed_line_;
+    return true;
+  }
+  while (pos_ < text_.size()) {
+    const size_t lf = text_.find('\n', pos_);
+    const size_t end = lf == std::string_view::npos ? text_.size() : lf;
+    std::string_view candidate = text_.substr(pos_, end - pos_);
+    pos_ = lf == std::string_view::npos ? text_.size() : lf + 1;
+    if (lf != std::string_view::npos && !candidate.empty() &&
+        candidate.back() == '\r') {
+      candidate.remove_suffix(1);
+    }
+    if (candidate.empty() || candidate[0] == ';' || candidate[0] == '-')
+      continue;
+    *line = candidate;
+    return true;
+  }
+  return false;
+}
+
+void LayoutLineReader::PushBack(std::string_view line) {
+  pushed_ = true;
+  pushed_line_ = line;
+}
+
+namespace {
+
+// Splits at commas, dropping empty fields, and hands out the first `count`
+// fields at most.
+size_t SplitFields(std::string_view line, std::string_view* fields,
+                   size_t count) {
+  size_t found = 0;
+  size_t pos = 0;
+  while (found < count && pos < line.size()) {
+    const size_t comma = line.find(',', pos);
+    const size_t end = comma == std::string_view::npos ? line.size() : comma;
+    if (end > pos) fields[found++] = line.substr(pos, end - pos);
+    pos = end + 1;
+  }
+  return found;
+}
+
+enum class ParseResult { kColumn, kIgnored, kFatal };
+
+// Parses one column line: "Name",L or "Name",L,width.
+ParseResult ParseColumnLine(std::string_view line, ColumnDef* column,
+                            FatalStop* fatal) {
+  std::string_view fields[3];
+  const size_t count = SplitFields(line, fields, 3);
+  if (count == 0) return ParseResult::kIgnored;
+  const size_t open = fields[0].find('"');
+  if (open == std::string_view::npos) return ParseResult::kIgnored;
+  const size_t close = fields[0].find('"', open + 1);
+  if (close == std::string_view::npos) return ParseResult::kIgnored;
+  column->name = std::string(fields[0].substr(open + 1, close - open - 1));
+
+  if (count < 2) {
+    fatal->Raise("Missing col type for column \"" + column->name + "\"");
+    return ParseResult::kFatal;
+  }
+  column->type = fields[1][0];
+  switch (column->type) {
+    case 'B':
+    case 'P':
+      column->width = 1;
+      break;
+    case 'W':
+      column->width = 2;
+      break;
+    case 'I':
+      column->width = 4;
+      break;
+    case 'H':
+    case 'S':
+      column->width = count > 2 ? ReadDecimal(fields[2]) : 0;
+      break;
+    default:
+      // The message carries its own newline, so an empty line follows it.
+      fatal->Raise(std::string("Unknown col type: ") + column->type + "\n");
+      return ParseResult::kFatal;
+  }
+  return ParseResult::kColumn;
+}
+
+// Reads the column lines of one recognised section into `table`, up to the
+// next header line (pushed back for the caller) or the end of the file.
+bool ReadColumns(LayoutLineReader* lines, RecordTable* table,
+                 int32_t record_size, FatalStop* fatal) {
+  std::vector<ColumnDef> columns;
+  std::string_view line;
+  while (lines->Next(&line)) {
+    if (line[0] == '[') {
+      lines->PushBack(line);
+      break;
+    }
+    ColumnDef column;
+    switch (ParseColumnLine(line, &column, fatal)) {
+      case ParseResult::kColumn:
+        columns.push_back(std::move(column));
+        break;
+      case ParseResult::kIgnored:
+        break;
+      case ParseResult::kFatal:
+        return false;
+    }
+  }
+  table->SetLayout(record_size, std::move(columns));
+  return true;
+}
+
+}  // namespace
+
+bool ReadLayouts(std::string_view text, RecordTable* bgroups,
+                 RecordTable* fpools, RecordTable* geteams,
+                 RecordTable* alsteams, FatalStop* fatal) {
+  const struct {
+    std::string_view header;
+    RecordTable* table;
+    int32_t record_size;
+  } sections[] = {
+      {"[GETeams]", geteams, kGETeamsRecordSize},
+      {"[AlsTeams]", alsteams, kAlsTeamsRecordSize},
+      {"[BGroups]", bgroups, kBGroupsRecordSize},
+      {"[FPools]", fpools, kFPoolsRecordSize},
+  };
+  LayoutLineReader lines(text);
+  std::string_view line;
+  while (lines.Next(&line)) {
+    if (line[0] != '[') continue;  // outside a recognised section
+    for (const auto& section : sections) {
+      if (line == section.header &&
+          !ReadColumns(&lines, section.table, section.record_size, fatal)) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+bool LoadLayouts(const std::string& path, RecordTable* bgroups,
+                 RecordTable* fpools, RecordTable* geteams,
+                 RecordTable* alsteams, Messages* messages, FatalStop* fatal) {
+  ByteBuffer file;
+  const ReadResult result = ReadWholeFile(path, SIZE_MAX, &file);
+  if (result != ReadResult::kOk) {
+    if (!RaiseIfOutOfMemory(result, fatal))
+      messages->Line("Cannot open Tables.ini in current directory");
+    return false;
+  }
+  const std::string_view text(reinterpret_cast<const char*>(file.bytes.get()),
+                              file.size);
+  return ReadLayouts(text, bgroups, fpools, geteams, alsteams, fatal);
+}

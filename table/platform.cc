@@ -1,0 +1,67 @@
+#include "table/platform.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <process.h>
+#include <sys/stat.h>
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+#ifdef _WIN32
+
+const char kPathSeparator = '\\';
+
+int64_t FileSizeOf(std::FILE* file) {
+  struct _stati64 st;
+  if (_fstati64(_fileno(file), &st) != 0 || (st.st_mode & _S_IFREG) == 0)
+    return -1;
+  return st.st_size;
+}
+
+std::FILE* CreateNewFile(const std::string& path) {
+  int fd = _open(path.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY,
+                 _S_IREAD | _S_IWRITE);
+  if (fd < 0) return nullptr;
+  std::FILE* file = _fdopen(fd, "wb");
+  if (file == nullptr) _close(fd);
+  return file;
+}
+
+bool ReplaceFile(const std::string& from, const std::string& to) {
+  // A plain rename does not replace an existing file on Windows.
+  return MoveFileExA(from.c_str(), to.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+long ProcessId() { return _getpid(); }
+
+#else
+
+const char kPathSeparator = '/';
+
+int64_t FileSizeOf(std::FILE* file) {
+  struct stat st;
+  if (fstat(fileno(file), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+  return st.st_size;
+}
+
+std::FILE* CreateNewFile(const std::string& path) {
+  int fd = open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+  if (fd < 0) return nullptr;
+  std::FILE* file = fdopen(fd, "wb");
+  if (file == nullptr) close(fd);
+  return file;
+}
+
+bool ReplaceFile(const std::string& from, const std::string& to) {
+  return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+long ProcessId() { return static_cast<long>(getpid()); }
+
+#endif

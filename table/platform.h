@@ -1,0 +1,27 @@
+#ifndef TOVRAND_TABLE_PLATFORM_H_
+#define TOVRAND_TABLE_PLATFORM_H_
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+// The few file services that differ between Windows and POSIX systems.
+
+// The directory separator: '\\' on Windows, '/' elsewhere.
+extern const char kPathSeparator;
+
+// The size in bytes of the open file, or -1 when it has none that can be
+// known up front (a pipe, a device). Leaves the position at the start.
+int64_t FileSizeOf(std::FILE* file);
+
+// Creates `path` for binary writing only if it does not exist yet. Returns
+// null when it exists or cannot be created.
+std::FILE* CreateNewFile(const std::string& path);
+
+// Renames `from` to `to`, replacing an existing file `to` in one step.
+bool ReplaceFile(const std::string& from, const std::string& to);
+
+// This process's id, to make names of temporary files unique.
+long ProcessId();
+
+#endif  // TOVRAND_TABLE_PLATFORM_H_

@@ -1,0 +1,95 @@
+#ifndef TOVRAND_TABLE_RECORD_TABLE_H_
+#define TOVRAND_TABLE_RECORD_TABLE_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "table/column_def.h"
+#include "table/file_io.h"
+#include "table/messages.h"
+
+// A column resolved once by name: where its fields start inside a record.
+// Resolve with RecordTable::Find and pass it to the accessors, so that a
+// loop over records never searches the layout again.
+struct Column {
+  bool found = false;
+  int64_t offset = 0;  // sum of the widths before it; may be negative
+};
+
+// One fixed-record data file held whole in memory, with its column layout.
+//
+// Fields are little-endian. Every accessor takes a record index and a
+// column, returns 1 on success and 0 on failure, and on failure reads and
+// writes nothing and leaves its out value unchanged. An access fails when
+// the index is not below recordCount(), the column is not in the layout, or
+// the field does not lie entirely inside the loaded bytes: nothing outside
+// them is ever read or written, whatever the layout says.
+class RecordTable {
+ public:
+  // The largest file a table holds: its length is a signed 32-bit count.
+  static constexpr size_t kMaxLength = INT32_MAX;
+
+  // Sets the record size and the columns, in record order, and resolves
+  // each name's offset once. Where two columns share a name, the first one
+  // counts.
+  void SetLayout(int32_t record_size, std::vector<ColumnDef> columns);
+
+  // Reads the file at `path` whole, in binary, and sets the record count to
+  // length / recordSize (0 when the table has no record size). Returns false
+  // when the file cannot be opened or read; raises a fatal stop when memory
+  // runs out or the file is longer than kMaxLength. Prints nothing.
+  bool Load(const std::string& path, FatalStop* fatal);
+
+  // Holds a copy of `bytes` as if they had been loaded from a file.
+  void LoadBytes(std::string_view bytes);
+
+  // Replaces the file at `path` with the loaded bytes, all of them, or
+  // leaves it as it was and returns false. Prints nothing.
+  bool Save(const std::string& path) const;
+
+  Column Find(std::string_view name) const;
+
+  // The 2-byte field as a signed 16-bit number.
+  int GetWord(int index, Column column, int* value) const;
+  // Stores the low 16 bits of `value` in the 2-byte field.
+  int PutWord(int index, Column column, int value);
+  // The 1-byte field as a signed 8-bit number.
+  int GetByte(int index, Column column, int* value) const;
+  // The text from the field's first byte up to the first NUL, the end of the
+  // loaded bytes, or `max_chars` characters, whichever comes first. Fails
+  // only when the first byte is outside the loaded bytes. The view is valid
+  // until the table is loaded again.
+  int GetText(int index, Column column, std::string_view* text,
+              size_t max_chars = SIZE_MAX) const;
+
+  // The same accessors, looking the column up by name.
+  int GetWord(int index, std::string_view name, int* value) const;
+  int PutWord(int index, std::string_view name, int value);
+  int GetByte(int index, std::string_view name, int* value) const;
+  int GetText(int index, std::string_view name, std::string_view* text) const;
+
+  const unsigned char* data() const { return buffer_.bytes.get(); }
+  int32_t length() const { return static_cast<int32_t>(buffer_.size); }
+  int32_t recordCount() const { return record_count_; }
+  int32_t recordSize() const { return record_size_; }
+  int32_t columnCount() const { return static_cast<int32_t>(columns_.size()); }
+  const std::vector<ColumnDef>& columns() const { return columns_; }
+
+ private:
+  // Where the field of `size` bytes starts in the buffer, or -1 when it does
+  // not lie entirely inside the loaded bytes.
+  int64_t FieldStart(int index, Column column, int64_t size) const;
+  void Adopt(ByteBuffer buffer);
+
+  ByteBuffer buffer_;
+  int32_t record_count_ = 0;
+  int32_t record_size_ = 0;
+  std::vector<ColumnDef> columns_;
+  std::unordered_map<std::string, int64_t> offsets_;
+};
+
+#endif  // TOVRAND_TABLE_RECORD_TABLE_H_
