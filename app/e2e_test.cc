@@ -1,0 +1,255 @@
+// Runs the built program in fresh directories of data files and checks all
+// it does: standard output, standard error, exit status, the bytes of
+// Output/FPools.txt, and that no input file changes.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "pool/team_types.h"
+#include "testing/data_builder.h"
+#include "testing/process.h"
+#include "testing/scratch_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testdata::Pool;
+using testdata::Team;
+using Args = std::vector<std::string>;
+
+const char kSuccess[] = "New FPools.txt has been placed in Output folder\n";
+const char kUsage[] =
+    "Usage: tovrand side tankpercent0 infpercent0 tankpercentN infpercentN \n";
+const char kNegative[] = "Given percent factors cannot be negative\nAborted\n";
+const char kBadSide[] = "Side must be 'a' or 'g'\nAborted\n";
+const char kWriteFailed[] = "Failed to write FPools.txt to Output folder\n";
+
+const std::vector<Pool> kPools = {
+    {"Kampfgruppe Nord", 1, 0, {{5, 12}, {9, 4}, {11, 3}}},
+    {"Kampfgruppe Sud", 1, 1943, {{5, 12}, {9, 4}}},
+    {"German Reserve", 1, 0, {{5, 12}}},
+    {"Task Force Able", 0, 0, {{5, 10}, {7, 10}}},
+    {"Task Force Baker", 0, 1944, {{8, 10}, {7, 10}}},
+};
+const std::vector<Team> kGerman = {{"Panzer IV", 5, kMediumTank},
+                                   {"Grenadiers", 9, kRifle},
+                                   {"Opel Blitz", 11, kTruck}};
+const std::vector<Team> kAllied = {{"Sherman", 5, kMediumTank},
+                                   {"Riflemen", 7, kRifle},
+                                   {"Jeep", 8, kReconVehicle}};
+
+// A directory laid out as a modder's: the layout, the three data files and
+// an Output directory.
+class Workspace {
+ public:
+  Workspace() {
+    Write("Tables.ini", testdata::StandardLayout());
+    Write("FPools.txt", testdata::PoolRecords(kPools));
+    Write("AlsTeams.txt", testdata::TeamRecords(kAllied));
+    Write("GETeams.txt", testdata::TeamRecords(kGerman));
+    fs::create_directory(dir_ / "Output");
+  }
+
+  void Write(const std::string& name, const std::string& bytes) {
+    testdata::WriteFile(dir_ / name, bytes);
+    inputs_[name] = bytes;
+  }
+  void Remove(const std::string& name) {
+    fs::remove_all(dir_ / name);
+    inputs_.erase(name);
+  }
+  std::string Path(const std::string& name) const { return dir_ / name; }
+
+  ProcessResult Run(const Args& args) const {
+    return RunIn(dir_.path(), ProgramCommand(TOVRAND_EXE), args);
+  }
+
+  // Every input file is as it was written.
+  void ExpectInputsUnchanged() const {
+    for (const auto& [name, bytes] : inputs_) {
+      EXPECT_EQ(testdata::ReadFile(dir_ / name), bytes) << name;
+    }
+  }
+
+  // The names in Output, sorted.
+  std::vector<std::string> OutputEntries() const {
+    std::vector<std::string> names;
+    if (!fs::is_directory(dir_ / "Output")) return names;
+    for (const auto& entry : fs::directory_iterator(dir_ / "Output"))
+      names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+ private:
+  ScratchDir dir_;
+  std::map<std::string, std::string> inputs_;
+};
+
+// The input FPools file with some quantities changed: {pool, slot, value}.
+std::string ScaledPools(const std::vector<std::array<int, 3>>& changes) {
+  std::string bytes = testdata::PoolRecords(kPools);
+  for (const auto& [pool, slot, value] : changes) {
+    testdata::PutWord(&bytes, pool * testdata::kPoolSize +
+                                  testdata::QuantityOffset(slot), value);
+  }
+  return bytes;
+}
+
+TEST(EndToEndTest, SuccessfulRunsWriteTheScaledFile) {
+  const struct {
+    Args args;
+    std::string output;
+  } cases[] = {
+      {{"g", "100", "80", "50", "60"},
+       ScaledPools({{0, 2, 3}, {1, 1, 6}, {1, 2, 2}})},
+      {{"Germans", "100", "80", "50", "60"},
+       ScaledPools({{0, 2, 3}, {1, 1, 6}, {1, 2, 2}})},
+      {{"a", "50", "40", "30", "20"},
+       ScaledPools({{3, 1, 5}, {3, 2, 4}, {4, 1, 3}, {4, 2, 2}})},
+      {{"Allied", "50%", "+40", "-0", "none"},
+       ScaledPools({{3, 1, 5}, {3, 2, 4}, {4, 1, 0}, {4, 2, 0}})},
+      {{"G", "100", "100", "100", "100"}, testdata::PoolRecords(kPools)},
+      {{"g", "250", "100", "100", "100"}, ScaledPools({{0, 1, 30}})},
+  };
+  for (const auto& c : cases) {
+    Workspace w;
+    const ProcessResult r = w.Run(c.args);
+    EXPECT_EQ(r.status, 0) << c.args[0];
+    EXPECT_EQ(r.out, kSuccess);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(testdata::ReadFile(w.Path("Output/FPools.txt")), c.output)
+        << c.args[0] << " " << c.args[1];
+    EXPECT_EQ(w.OutputEntries(), std::vector<std::string>{"FPools.txt"});
+    EXPECT_FALSE(fs::exists(w.Path("Output\\FPools.txt")));
+    w.ExpectInputsUnchanged();
+  }
+}
+
+// Every failure prints its lines, ends with status 1 and leaves Output as
+// it was: a previous Output/FPools.txt stays, and nothing else appears.
+TEST(EndToEndTest, FailuresWriteNothing) {
+  const Args german = {"g", "100", "80", "50", "60"};
+  const Args allied = {"a", "100", "80", "50", "60"};
+  const struct {
+    const char* what;
+    Args args;
+    std::function<void(Workspace&)> setup;
+    std::string out;
+  } cases[] = {
+      {"no arguments", {}, nullptr, kUsage},
+      {"four arguments", {"g", "1", "2", "3"}, nullptr, kUsage},
+      {"six arguments", {"g", "1", "2", "3", "4", "5"}, nullptr, kUsage},
+      {"negative percentage", {"g", "100", "-1", "50", "60"}, nullptr, kNegative},
+      {"huge negative", {"g", "1", "1", "1", "-99999999999"}, nullptr, kNegative},
+      {"negative before side", {"x", "-5", "1", "1", "1"}, nullptr, kNegative},
+      {"bad side", {"x", "1", "1", "1", "1"}, nullptr, kBadSide},
+      {"empty side", {"", "1", "1", "1", "1"}, nullptr, kBadSide},
+      {"side with accent", {"\xC3\xA4", "1", "1", "1", "1"}, nullptr, kBadSide},
+      {"no Tables.ini", german, [](Workspace& w) { w.Remove("Tables.ini"); },
+       "Cannot open Tables.ini in current directory\n"},
+      {"bad type letter", german,
+       [](Workspace& w) { w.Write("Tables.ini", "[FPools]\r\n\"Name\",x\r\n"); },
+       "Unknown col type: x\n\n"},
+      {"column without type", german,
+       [](Workspace& w) { w.Write("Tables.ini", "[FPools]\n\"Name\"\n"); },
+       "Missing col type for column \"Name\"\n"},
+      {"no FPools.txt", german, [](Workspace& w) { w.Remove("FPools.txt"); },
+       "Cannot open FPools.txt\n"},
+      {"FPools.txt and AlsTeams.txt missing", german,
+       [](Workspace& w) {
+         w.Remove("FPools.txt");
+         w.Remove("AlsTeams.txt");
+       },
+       "Cannot open FPools.txt\n"},
+      {"no AlsTeams.txt, German run", german,
+       [](Workspace& w) { w.Remove("AlsTeams.txt"); },
+       "Cannot open AlsTeams.txt\n"},
+      {"no GETeams.txt, Allied run", allied,
+       [](Workspace& w) { w.Remove("GETeams.txt"); },
+       "Cannot open GETeams.txt\n"},
+      {"FPools.txt is a directory", german,
+       [](Workspace& w) {
+         w.Remove("FPools.txt");
+         fs::create_directory(w.Path("FPools.txt"));
+       },
+       "Cannot open FPools.txt\n"},
+      {"no sections", german, [](Workspace& w) { w.Write("Tables.ini", ""); },
+       "Tables.ini has no [FPools] section\n"},
+      {"no AlsTeams section", german,
+       [](Workspace& w) {
+         std::string ini = testdata::StandardLayout();
+         ini.replace(ini.find("[AlsTeams]"), 10, "[Allies]");
+         w.Write("Tables.ini", ini);
+       },
+       "Tables.ini has no [AlsTeams] section\n"},
+      {"no GETeams section", german,
+       [](Workspace& w) {
+         std::string ini = testdata::StandardLayout();
+         ini.replace(ini.find("[GETeams]"), 9, "[Germans]");
+         w.Write("Tables.ini", ini);
+       },
+       "Tables.ini has no [GETeams] section\n"},
+      {"unknown class", german,
+       [](Workspace& w) { w.Write("GETeams.txt", testdata::TeamRecords({})); },
+       "Error--Failed to dereference  German team class\n"},
+      {"scaled quantity too large", {"g", "99999999999", "1", "1", "1"},
+       nullptr, "Error--Scaled quantity exceeds 32767\n"},
+      {"no Output directory", german,
+       [](Workspace& w) { w.Remove("Output"); }, kWriteFailed},
+      {"Output is a file", german,
+       [](Workspace& w) {
+         w.Remove("Output");
+         w.Write("Output", "not a directory");
+       },
+       kWriteFailed},
+      {"Output/FPools.txt is a directory", german,
+       [](Workspace& w) {
+         fs::remove(w.Path("Output/FPools.txt"));
+         fs::create_directory(w.Path("Output/FPools.txt"));
+         testdata::WriteFile(w.Path("Output/FPools.txt/keep"), "kept");
+       },
+       kWriteFailed},
+  };
+  for (const auto& c : cases) {
+    Workspace w;
+    const bool keep_output = fs::is_directory(w.Path("Output"));
+    if (keep_output) testdata::WriteFile(w.Path("Output/FPools.txt"), "previous");
+    if (c.setup) c.setup(w);
+    const auto before = w.OutputEntries();
+    const std::string previous =
+        fs::is_regular_file(w.Path("Output/FPools.txt"))
+            ? testdata::ReadFile(w.Path("Output/FPools.txt"))
+            : "";
+
+    const ProcessResult r = w.Run(c.args);
+    EXPECT_EQ(r.status, 1) << c.what;
+    EXPECT_EQ(r.out, c.out) << c.what;
+    EXPECT_EQ(r.err, "") << c.what;
+    EXPECT_EQ(w.OutputEntries(), before) << c.what;
+    if (fs::is_regular_file(w.Path("Output/FPools.txt"))) {
+      EXPECT_EQ(testdata::ReadFile(w.Path("Output/FPools.txt")), previous)
+          << c.what;
+    }
+    w.ExpectInputsUnchanged();
+  }
+}
+
+TEST(EndToEndTest, AnExistingOutputFileIsReplacedWhole) {
+  Workspace w;
+  testdata::WriteFile(w.Path("Output/FPools.txt"),
+                      std::string(10000, 'x'));
+  const ProcessResult r = w.Run({"a", "100", "100", "100", "100"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(testdata::ReadFile(w.Path("Output/FPools.txt")),
+            testdata::PoolRecords(kPools));
+}
+
+}  // namespace

@@ -1,0 +1,39 @@
+// tovrand: rescales the tank and infantry quantities of one side's pools in
+// the game's FPools file. See README.md.
+
+#include <cstdio>
+#include <exception>
+#include <new>
+#include <string>
+
+#include "app/run.h"
+
+namespace {
+
+class StdoutMessages : public Messages {
+ public:
+  void Line(const std::string& text) override {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fputc('\n', stdout);
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  StdoutMessages messages;
+  int status = 1;
+  // No exception may reach the user's terminal: the only one the run can
+  // meet is running out of memory, which is a fatal stop.
+  try {
+    status = Run(argc, argv, &messages);
+  } catch (const std::bad_alloc&) {
+    messages.Line("malloc failed");
+    status = 1;
+  } catch (...) {
+    messages.Line("Internal error");
+    status = 1;
+  }
+  std::fflush(stdout);
+  return status;
+}

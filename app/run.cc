@@ -1,0 +1,87 @@
+#include "app/run.h"
+
+#include <string>
+
+#include "pool/scale_fpools.h"
+#include "table/decimal.h"
+#include "table/layout_reader.h"
+#include "table/platform.h"
+#include "table/record_table.h"
+
+namespace {
+
+// Loads one data file into its table. A table whose section Tables.ini
+// lacks has no record size, so its records could not be counted: that is
+// reported before the file is touched.
+bool LoadTable(RecordTable* table, const char* name, Messages* messages) {
+  const std::string file = std::string(name) + ".txt";
+  if (table->recordSize() == 0) {
+    messages->Line(std::string("Tables.ini has no [") + name + "] section");
+    return false;
+  }
+  FatalStop fatal;
+  if (table->Load(file, &fatal)) return true;
+  messages->Line(fatal.raised ? fatal.message : "Cannot open " + file);
+  return false;
+}
+
+}  // namespace
+
+int Run(int argc, const char* const* argv, Messages* messages) {
+  RecordTable bgroups;
+  RecordTable fpools;
+  RecordTable geteams;
+  RecordTable alsteams;
+
+  if (argc != 6) {
+    messages->Line(
+        "Usage: tovrand side tankpercent0 infpercent0 tankpercentN "
+        "infpercentN ");
+    return 1;
+  }
+
+  const int tank0 = ReadDecimal(argv[2]);
+  const int inf0 = ReadDecimal(argv[3]);
+  const int tank_n = ReadDecimal(argv[4]);
+  const int inf_n = ReadDecimal(argv[5]);
+  if (tank0 < 0 || inf0 < 0 || tank_n < 0 || inf_n < 0) {
+    messages->Line("Given percent factors cannot be negative");
+    messages->Line("Aborted");
+    return 1;
+  }
+
+  // Only the first character counts; only A to Z are lowered.
+  char letter = argv[1][0];
+  if (letter >= 'A' && letter <= 'Z') letter = static_cast<char>(letter + 32);
+  if (letter != 'a' && letter != 'g') {
+    messages->Line("Side must be 'a' or 'g'");
+    messages->Line("Aborted");
+    return 1;
+  }
+  const int side = letter == 'a' ? kAllied : kGerman;
+
+  FatalStop fatal;
+  if (!LoadLayouts("Tables.ini", &bgroups, &fpools, &geteams, &alsteams,
+                   messages, &fatal)) {
+    if (fatal.raised) messages->Line(fatal.message);
+    return 1;
+  }
+  // BGroups gets a layout but no data.
+  if (!LoadTable(&fpools, "FPools", messages) ||
+      !LoadTable(&alsteams, "AlsTeams", messages) ||
+      !LoadTable(&geteams, "GETeams", messages)) {
+    return 1;
+  }
+
+  if (!ScaleFPools(side, &fpools, geteams, alsteams, tank0, inf0, tank_n,
+                   inf_n, messages)) {
+    return 1;
+  }
+
+  if (!fpools.Save(std::string("Output") + kPathSeparator + "FPools.txt")) {
+    messages->Line("Failed to write FPools.txt to Output folder");
+    return 1;
+  }
+  messages->Line("New FPools.txt has been placed in Output folder");
+  return 0;
+}

@@ -1,0 +1,14 @@
+#ifndef TOVRAND_APP_RUN_H_
+#define TOVRAND_APP_RUN_H_
+
+#include "table/messages.h"
+
+// One run of tovrand in the current directory:
+//   tovrand side tankpercent0 infpercent0 tankpercentN infpercentN
+// reads Tables.ini, FPools.txt, AlsTeams.txt and GETeams.txt, rescales the
+// side's pools and writes the whole FPools file to Output/FPools.txt.
+// `argv[0]` is the program's name. Every outcome is reported as message
+// lines; returns the exit status, 0 on success and 1 on any failure.
+int Run(int argc, const char* const* argv, Messages* messages);
+
+#endif  // TOVRAND_APP_RUN_H_

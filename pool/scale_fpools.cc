@@ -1,0 +1,131 @@
+#include "pool/scale_fpools.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "pool/class_index.h"
+#include "pool/team_types.h"
+
+namespace {
+
+// Pools of these names are the game's own side pools; they are never scaled.
+// Only the first six characters of a name are compared.
+constexpr size_t kPrefixLength = 6;
+constexpr std::string_view kKeptPrefixes[] = {"German", "Allied", "Americ"};
+
+bool HasKeptPrefix(std::string_view name) {
+  for (std::string_view prefix : kKeptPrefixes) {
+    if (name.substr(0, kPrefixLength) == prefix) return true;
+  }
+  return false;
+}
+
+// The slot columns of FPools, resolved once: slot k (from 1) uses
+// `Team Class k` and `Quantity k`. The list ends before the first
+// `Team Class k` the layout lacks; a pool that gets that far fails.
+struct SlotColumns {
+  std::vector<Column> team_class;
+  std::vector<Column> quantity;
+
+  explicit SlotColumns(const RecordTable& fpools) {
+    for (int k = 1;; ++k) {
+      const Column c = fpools.Find("Team Class " + std::to_string(k));
+      if (!c.found) break;
+      team_class.push_back(c);
+      quantity.push_back(fpools.Find("Quantity " + std::to_string(k)));
+    }
+  }
+};
+
+}  // namespace
+
+int ScaleFPools(int side, RecordTable* fpools, const RecordTable& geteams,
+                const RecordTable& alsteams, int tank0, int inf0, int tank_n,
+                int inf_n, Messages* messages) {
+  const Column name_column = fpools->Find("Name");
+  const Column nationality_column = fpools->Find("Nationality");
+  const Column date_column = fpools->Find("Date");
+  const SlotColumns slots(*fpools);
+
+  // Pools that are scaled have the side's nationality, so one team table
+  // serves the whole pass.
+  const bool allied = side == kAllied;
+  const RecordTable& teams = allied ? alsteams : geteams;
+  const ClassIndex classes(teams);
+  const Column type_column = teams.Find("Type");
+
+  auto fail = [messages](const char* message) {
+    messages->Line(message);
+    return 0;
+  };
+
+  for (int i = 0; i < fpools->recordCount(); ++i) {
+    std::string_view name;
+    if (!fpools->GetText(i, name_column, &name, kPrefixLength))
+      return fail("Error--No name");
+    if (HasKeptPrefix(name)) continue;
+
+    int nationality = 0;
+    if (!fpools->GetByte(i, nationality_column, &nationality))
+      return fail("Failed to get Nationality from FPools");
+    if (nationality != side) continue;
+
+    int date = 0;
+    if (!fpools->GetWord(i, date_column, &date))
+      return fail("Failed to get Date from FPools");
+    const int tank_percent = date == 0 ? tank0 : tank_n;
+    const int inf_percent = date == 0 ? inf0 : inf_n;
+
+    for (size_t k = 0;; ++k) {
+      int team_class = 0;
+      if (k >= slots.team_class.size() ||
+          !fpools->GetWord(i, slots.team_class[k], &team_class)) {
+        return fail("Error--Can't get Team Class");
+      }
+      if (team_class < 0) break;
+
+      int record = 0;
+      switch (classes.Find(team_class, &record)) {
+        case ClassIndex::Result::kFound:
+          break;
+        case ClassIndex::Result::kUnreadable:
+          return fail(allied ? "Error--Can't get AlsTeams Class"
+                             : "Error--Can't get GETeams Class");
+        case ClassIndex::Result::kMissing:
+          return fail(allied ? "Error--Failed to dereference  Allied team class"
+                             : "Error--Failed to dereference  German team class");
+      }
+      int type = 0;
+      if (!teams.GetWord(record, type_column, &type))
+        return fail("Error--Failed to get GETeams type");
+
+      int quantity = 0;
+      if (!fpools->GetWord(i, slots.quantity[k], &quantity))
+        return fail("Can't get qty");
+      if (quantity <= 0) continue;
+
+      int percent = 0;
+      switch (CategoryOf(type)) {
+        case TeamCategory::kTank:
+          percent = tank_percent;
+          break;
+        case TeamCategory::kInfantry:
+          percent = inf_percent;
+          break;
+        case TeamCategory::kNone:
+          continue;
+      }
+      // 64 bits hold any quantity times any 32-bit percentage.
+      const int64_t scaled = static_cast<int64_t>(quantity) * percent / 100;
+      if (scaled > kMaxQuantity)
+        return fail("Error--Scaled quantity exceeds 32767");
+      if (scaled != quantity &&
+          !fpools->PutWord(i, slots.quantity[k], static_cast<int>(scaled))) {
+        return fail("Can't put qty");
+      }
+    }
+  }
+  return 1;
+}
