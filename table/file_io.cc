@@ -89,7 +89,7 @@ bool WriteFileAtomically(const std::string& path, const unsigned char* data,
   ok = std::fflush(file.get()) == 0 && ok;
   ok = !std::ferror(file.get()) && ok;
   ok = std::fclose(file.release()) == 0 && ok;
-  if (ok) ok = ReplaceFile(temp, path);
+  if (ok) ok = RenameOver(temp, path);
   if (!ok) std::remove(temp.c_str());
   return ok;
 }

@@ -32,7 +32,7 @@ std::FILE* CreateNewFile(const std::string& path) {
   return file;
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to) {
+bool RenameOver(const std::string& from, const std::string& to) {
   // A plain rename does not replace an existing file on Windows.
   return MoveFileExA(from.c_str(), to.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
@@ -58,7 +58,7 @@ std::FILE* CreateNewFile(const std::string& path) {
   return file;
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to) {
+bool RenameOver(const std::string& from, const std::string& to) {
   return std::rename(from.c_str(), to.c_str()) == 0;
 }
 

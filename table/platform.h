@@ -19,7 +19,7 @@ int64_t FileSizeOf(std::FILE* file);
 std::FILE* CreateNewFile(const std::string& path);
 
 // Renames `from` to `to`, replacing an existing file `to` in one step.
-bool ReplaceFile(const std::string& from, const std::string& to);
+bool RenameOver(const std::string& from, const std::string& to);
 
 // This process's id, to make names of temporary files unique.
 long ProcessId();
