@@ -20,6 +20,14 @@ class StdoutMessages : public Messages {
 
 }  // namespace
 
+#ifdef __MINGW32__
+// Each argument reaches the program as typed: the MinGW-w64 C runtime could
+// otherwise be built to expand wildcards such as * into file names.
+extern "C" {
+int _dowildcard = 0;
+}
+#endif
+
 int main(int argc, char** argv) {
   StdoutMessages messages;
   int status = 1;
