@@ -1,6 +1,11 @@
 // Runs the built program in fresh directories of data files and checks all
 // it does: standard output, standard error, exit status, the bytes of
 // Output/FPools.txt, and that no input file changes.
+//
+// One suite, run once for each way of starting the program: the native
+// build (Native/...) and, when the build is given a Windows tovrand.exe,
+// that .exe under Wine (Wine/...). The cases and what they expect are the
+// same for both; only the line end of the messages differs.
 
 #include <gtest/gtest.h>
 
@@ -9,6 +14,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -66,10 +72,7 @@ class Workspace {
     inputs_.erase(name);
   }
   std::string Path(const std::string& name) const { return dir_ / name; }
-
-  ProcessResult Run(const Args& args) const {
-    return RunIn(dir_.path(), ProgramCommand(TOVRAND_EXE), args);
-  }
+  const std::string& Dir() const { return dir_.path(); }
 
   // Every input file is as it was written.
   void ExpectInputsUnchanged() const {
@@ -103,7 +106,38 @@ std::string ScaledPools(const std::vector<std::array<int, 3>>& changes) {
   return bytes;
 }
 
-TEST(EndToEndTest, SuccessfulRunsWriteTheScaledFile) {
+// One way to start the program.
+struct Program {
+  std::string command;   // shell command; the arguments follow it
+  std::string line_end;  // what each line of standard output ends with
+};
+
+void PrintTo(const Program& program, std::ostream* os) {
+  *os << program.command;
+}
+
+class EndToEndTest : public ::testing::TestWithParam<Program> {
+ protected:
+  ProcessResult Run(const Workspace& w, const Args& args) const {
+    return RunIn(w.Dir(), GetParam().command, args);
+  }
+
+  // The lines `text` as this program prints them. Windows' C library ends
+  // each line on standard output with CR LF, since stdout is in text mode.
+  std::string Printed(const std::string& text) const {
+    std::string printed;
+    for (char c : text) {
+      if (c == '\n') {
+        printed += GetParam().line_end;
+      } else {
+        printed += c;
+      }
+    }
+    return printed;
+  }
+};
+
+TEST_P(EndToEndTest, SuccessfulRunsWriteTheScaledFile) {
   const struct {
     Args args;
     std::string output;
@@ -118,12 +152,17 @@ TEST(EndToEndTest, SuccessfulRunsWriteTheScaledFile) {
        ScaledPools({{3, 1, 5}, {3, 2, 4}, {4, 1, 0}, {4, 2, 0}})},
       {{"G", "100", "100", "100", "100"}, testdata::PoolRecords(kPools)},
       {{"g", "250", "100", "100", "100"}, ScaledPools({{0, 1, 30}})},
+      // Each argument arrives whole, as typed: no splitting at blanks, no
+      // expansion of wildcards into file names.
+      {{"g and more words", "100", "80", "50", "60"},
+       ScaledPools({{0, 2, 3}, {1, 1, 6}, {1, 2, 2}})},
+      {{"g", "*", "100", "?", "100"}, ScaledPools({{0, 1, 0}, {1, 1, 0}})},
   };
   for (const auto& c : cases) {
     Workspace w;
-    const ProcessResult r = w.Run(c.args);
+    const ProcessResult r = Run(w, c.args);
     EXPECT_EQ(r.status, 0) << c.args[0];
-    EXPECT_EQ(r.out, kSuccess);
+    EXPECT_EQ(r.out, Printed(kSuccess));
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(testdata::ReadFile(w.Path("Output/FPools.txt")), c.output)
         << c.args[0] << " " << c.args[1];
@@ -135,7 +174,7 @@ TEST(EndToEndTest, SuccessfulRunsWriteTheScaledFile) {
 
 // Every failure prints its lines, ends with status 1 and leaves Output as
 // it was: a previous Output/FPools.txt stays, and nothing else appears.
-TEST(EndToEndTest, FailuresWriteNothing) {
+TEST_P(EndToEndTest, FailuresWriteNothing) {
   const Args german = {"g", "100", "80", "50", "60"};
   const Args allied = {"a", "100", "80", "50", "60"};
   const struct {
@@ -153,6 +192,9 @@ TEST(EndToEndTest, FailuresWriteNothing) {
       {"bad side", {"x", "1", "1", "1", "1"}, nullptr, kBadSide},
       {"empty side", {"", "1", "1", "1", "1"}, nullptr, kBadSide},
       {"side with accent", {"\xC3\xA4", "1", "1", "1", "1"}, nullptr, kBadSide},
+      {"quoted side", {"\"g\"", "1", "1", "1", "1"}, nullptr, kBadSide},
+      {"wildcard side", {"*", "1", "1", "1", "1"}, nullptr, kBadSide},
+      {"wildcards", {"*.txt", "*", "1", "1"}, nullptr, kUsage},
       {"no Tables.ini", german, [](Workspace& w) { w.Remove("Tables.ini"); },
        "Cannot open Tables.ini in current directory\n"},
       {"bad type letter", german,
@@ -229,9 +271,9 @@ TEST(EndToEndTest, FailuresWriteNothing) {
             ? testdata::ReadFile(w.Path("Output/FPools.txt"))
             : "";
 
-    const ProcessResult r = w.Run(c.args);
+    const ProcessResult r = Run(w, c.args);
     EXPECT_EQ(r.status, 1) << c.what;
-    EXPECT_EQ(r.out, c.out) << c.what;
+    EXPECT_EQ(r.out, Printed(c.out)) << c.what;
     EXPECT_EQ(r.err, "") << c.what;
     EXPECT_EQ(w.OutputEntries(), before) << c.what;
     if (fs::is_regular_file(w.Path("Output/FPools.txt"))) {
@@ -242,14 +284,40 @@ TEST(EndToEndTest, FailuresWriteNothing) {
   }
 }
 
-TEST(EndToEndTest, AnExistingOutputFileIsReplacedWhole) {
+// A plain rename does not replace an existing file on Windows: the new file
+// must still take the old one's place, and no temporary file may stay.
+TEST_P(EndToEndTest, AnExistingOutputFileIsReplacedWhole) {
   Workspace w;
   testdata::WriteFile(w.Path("Output/FPools.txt"),
                       std::string(10000, 'x'));
-  const ProcessResult r = w.Run({"a", "100", "100", "100", "100"});
+  const ProcessResult r = Run(w, {"a", "100", "100", "100", "100"});
   EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, Printed(kSuccess));
+  EXPECT_EQ(r.err, "");
   EXPECT_EQ(testdata::ReadFile(w.Path("Output/FPools.txt")),
             testdata::PoolRecords(kPools));
+  EXPECT_EQ(w.OutputEntries(), std::vector<std::string>{"FPools.txt"});
+
+  // And again over the file the first run wrote.
+  const ProcessResult again = Run(w, {"g", "100", "80", "50", "60"});
+  EXPECT_EQ(again.status, 0);
+  EXPECT_EQ(testdata::ReadFile(w.Path("Output/FPools.txt")),
+            ScaledPools({{0, 2, 3}, {1, 1, 6}, {1, 2, 2}}));
+  EXPECT_EQ(w.OutputEntries(), std::vector<std::string>{"FPools.txt"});
 }
+
+// The program of this build, or the command in TOVRAND_COMMAND.
+INSTANTIATE_TEST_SUITE_P(Native, EndToEndTest,
+                         ::testing::Values(Program{
+                             ProgramCommand(TOVRAND_EXE), "\n"}));
+
+#ifdef TOVRAND_WINE_SCRIPT
+// The Windows tovrand.exe under Wine, through the script that the build
+// makes from testing/wine.sh.in.
+INSTANTIATE_TEST_SUITE_P(Wine, EndToEndTest,
+                         ::testing::Values(Program{
+                             ShellQuote(TOVRAND_WINE_SCRIPT) + " run",
+                             "\r\n"}));
+#endif
 
 }  // namespace
