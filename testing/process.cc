@@ -18,6 +18,8 @@ std::string Quote(const std::string& word) {
 
 }  // namespace
 
+std::string ShellQuote(const std::string& word) { return Quote(word); }
+
 std::string ProgramCommand(const std::string& built) {
   const char* command = std::getenv("TOVRAND_COMMAND");
   return command && *command ? command : Quote(built);

@@ -10,6 +10,9 @@ struct ProcessResult {
   std::string err;  // everything written to standard error
 };
 
+// Quotes a word for the shell: every byte stands for itself.
+std::string ShellQuote(const std::string& word);
+
 // The command that starts the program under test: the environment variable
 // TOVRAND_COMMAND when it is set (for example a wrapper that runs another
 // build of it), otherwise `built` (the executable of this build).
