@@ -9,25 +9,21 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "pool/team_types.h"
 #include "testing/data_builder.h"
 #include "testing/process.h"
-#include "testing/scratch_dir.h"
+#include "testing/workspace.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using testdata::Pool;
-using testdata::Team;
+using testdata::kPools;
 using Args = std::vector<std::string>;
 
 const char kSuccess[] = "New FPools.txt has been placed in Output folder\n";
@@ -36,65 +32,6 @@ const char kUsage[] =
 const char kNegative[] = "Given percent factors cannot be negative\nAborted\n";
 const char kBadSide[] = "Side must be 'a' or 'g'\nAborted\n";
 const char kWriteFailed[] = "Failed to write FPools.txt to Output folder\n";
-
-const std::vector<Pool> kPools = {
-    {"Kampfgruppe Nord", 1, 0, {{5, 12}, {9, 4}, {11, 3}}},
-    {"Kampfgruppe Sud", 1, 1943, {{5, 12}, {9, 4}}},
-    {"German Reserve", 1, 0, {{5, 12}}},
-    {"Task Force Able", 0, 0, {{5, 10}, {7, 10}}},
-    {"Task Force Baker", 0, 1944, {{8, 10}, {7, 10}}},
-};
-const std::vector<Team> kGerman = {{"Panzer IV", 5, kMediumTank},
-                                   {"Grenadiers", 9, kRifle},
-                                   {"Opel Blitz", 11, kTruck}};
-const std::vector<Team> kAllied = {{"Sherman", 5, kMediumTank},
-                                   {"Riflemen", 7, kRifle},
-                                   {"Jeep", 8, kReconVehicle}};
-
-// A directory laid out as a modder's: the layout, the three data files and
-// an Output directory.
-class Workspace {
- public:
-  Workspace() {
-    Write("Tables.ini", testdata::StandardLayout());
-    Write("FPools.txt", testdata::PoolRecords(kPools));
-    Write("AlsTeams.txt", testdata::TeamRecords(kAllied));
-    Write("GETeams.txt", testdata::TeamRecords(kGerman));
-    fs::create_directory(dir_ / "Output");
-  }
-
-  void Write(const std::string& name, const std::string& bytes) {
-    testdata::WriteFile(dir_ / name, bytes);
-    inputs_[name] = bytes;
-  }
-  void Remove(const std::string& name) {
-    fs::remove_all(dir_ / name);
-    inputs_.erase(name);
-  }
-  std::string Path(const std::string& name) const { return dir_ / name; }
-  const std::string& Dir() const { return dir_.path(); }
-
-  // Every input file is as it was written.
-  void ExpectInputsUnchanged() const {
-    for (const auto& [name, bytes] : inputs_) {
-      EXPECT_EQ(testdata::ReadFile(dir_ / name), bytes) << name;
-    }
-  }
-
-  // The names in Output, sorted.
-  std::vector<std::string> OutputEntries() const {
-    std::vector<std::string> names;
-    if (!fs::is_directory(dir_ / "Output")) return names;
-    for (const auto& entry : fs::directory_iterator(dir_ / "Output"))
-      names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
- private:
-  ScratchDir dir_;
-  std::map<std::string, std::string> inputs_;
-};
 
 // The input FPools file with some quantities changed: {pool, slot, value}.
 std::string ScaledPools(const std::vector<std::array<int, 3>>& changes) {
@@ -309,7 +246,7 @@ TEST_P(EndToEndTest, AnExistingOutputFileIsReplacedWhole) {
 // The program of this build, or the command in TOVRAND_COMMAND.
 INSTANTIATE_TEST_SUITE_P(Native, EndToEndTest,
                          ::testing::Values(Program{
-                             ProgramCommand(TOVRAND_EXE), "\n"}));
+                             ProgramUnderTest(), "\n"}));
 
 #ifdef TOVRAND_WINE_SCRIPT
 // The Windows tovrand.exe under Wine, through the script that the build

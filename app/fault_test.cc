@@ -1,0 +1,223 @@
+// Runs the built program where its files let it down: a disk that fills up
+// part way through the output, inputs that open but cannot be read, inputs
+// too large for a record table, and an Output that is not a usable
+// directory. Every such run prints its one message, ends with status 1 and
+// leaves Output as it was: a previous Output/FPools.txt stays, and no other
+// file appears there. (More cases of an unusable Output are in
+// e2e_test.cc.)
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "table/record_table.h"
+#include "testing/data_builder.h"
+#include "testing/process.h"
+#include "testing/scratch_dir.h"
+#include "testing/workspace.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Args = Workspace::Args;
+
+const Args kGermanRun = {"g", "100", "80", "50", "60"};
+const Args kAlliedRun = {"a", "100", "80", "50", "60"};
+const char kWriteFailed[] = "Failed to write FPools.txt to Output folder\n";
+const char kSuccess[] = "New FPools.txt has been placed in Output folder\n";
+
+// The command prefix that runs the program with files limited to `bytes`.
+std::string SizeLimited(uintmax_t bytes) {
+  return ShellQuote(TOVRAND_SIZE_LIMITED) + " " + std::to_string(bytes);
+}
+
+// Gives `name` in the workspace `size` bytes that take no disk space.
+void MakeSparse(Workspace& w, const std::string& name, uintmax_t size) {
+  w.Remove(name);
+  testdata::WriteFile(w.Path(name), "");
+  fs::resize_file(w.Path(name), size);
+}
+
+// Makes `name` a symbolic link to `target`.
+void MakeLink(Workspace& w, const std::string& name, const std::string& target) {
+  w.Remove(name);
+  fs::create_symlink(target, w.Path(name));
+}
+
+// `count` pools, some of each side, big enough that writing them takes
+// several writes.
+std::string ManyPools(int count) {
+  std::vector<testdata::Pool> pools;
+  for (int i = 0; i < count; ++i) {
+    const bool german = i % 2 == 1;
+    pools.push_back({"Pool " + std::to_string(i), german ? 1 : 0,
+                     i % 3 == 0 ? 0 : 1944,
+                     {{5, 12 + i % 7}, {german ? 9 : 7, 4}, {german ? 11 : 8, 3}}});
+  }
+  return testdata::PoolRecords(pools);
+}
+
+struct FaultCase {
+  const char* what;
+  Args args;
+  std::function<void(Workspace&)> setup;
+  std::string wrapper;  // a prefix to the program's command, or empty
+  std::string out;
+};
+
+// Runs each case in a fresh workspace whose Output holds a previous
+// FPools.txt, and checks that the run failed with the case's message and
+// changed nothing.
+void ExpectEachFailsAndWritesNothing(const std::vector<FaultCase>& cases) {
+  for (const FaultCase& c : cases) {
+    Workspace w;
+    testdata::WriteFile(w.Path("Output/FPools.txt"), "previous output");
+    if (c.setup) c.setup(w);
+    const auto before = w.OutputState();
+
+    const ProcessResult r = c.wrapper.empty() ? w.Run(c.args)
+                                              : w.RunWrapped(c.wrapper, c.args);
+    EXPECT_EQ(r.status, 1) << c.what;
+    EXPECT_EQ(r.out, c.out) << c.what;
+    EXPECT_EQ(r.err, "") << c.what;
+    EXPECT_EQ(w.OutputState(), before) << c.what;
+    w.ExpectInputsUnchanged();
+  }
+}
+
+TEST(FaultTest, ADiskThatFillsUpLeavesThePreviousOutput) {
+  const size_t standard = testdata::PoolRecords(testdata::kPools).size();
+  const size_t large = ManyPools(400).size();
+  const auto large_pools = [](Workspace& w) {
+    w.Write("FPools.txt", ManyPools(400));
+  };
+  // The limit leaves room for the message on standard output, which goes
+  // to a file too.
+  ExpectEachFailsAndWritesNothing({
+      {"room for 100 bytes", kGermanRun, nullptr, SizeLimited(100),
+       kWriteFailed},
+      {"one byte short", kGermanRun, nullptr, SizeLimited(standard - 1),
+       kWriteFailed},
+      {"half of a large file", kAlliedRun, large_pools,
+       SizeLimited(large / 2), kWriteFailed},
+      {"one byte short of a large file", kGermanRun, large_pools,
+       SizeLimited(large - 1), kWriteFailed},
+  });
+}
+
+// The wrapper alone is no fault: with room for the whole file the run
+// succeeds, so the failures above come from the full disk.
+TEST(FaultTest, ALimitThatLeavesRoomIsNoFault) {
+  Workspace w;
+  const std::string pools = testdata::PoolRecords(testdata::kPools);
+  const ProcessResult r = w.RunWrapped(SizeLimited(pools.size()),
+                                       {"g", "100", "100", "100", "100"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, kSuccess);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(testdata::ReadFile(w.Path("Output/FPools.txt")), pools);
+}
+
+// Inputs that exist but cannot be read whole. Running as root, a file
+// without read permission still reads, so these use what fails for anyone:
+// a directory (opens, but reading it fails), the process's own memory
+// (opens, but reading its first page fails with EIO), and links that lead
+// nowhere.
+TEST(FaultTest, InputsThatCannotBeRead) {
+  ExpectEachFailsAndWritesNothing({
+      {"Tables.ini reads with EIO", kGermanRun,
+       [](Workspace& w) { MakeLink(w, "Tables.ini", "/proc/self/mem"); }, "",
+       "Cannot open Tables.ini in current directory\n"},
+      {"Tables.ini is a directory", kGermanRun,
+       [](Workspace& w) {
+         w.Remove("Tables.ini");
+         fs::create_directory(w.Path("Tables.ini"));
+       },
+       "", "Cannot open Tables.ini in current directory\n"},
+      {"FPools.txt reads with EIO", kGermanRun,
+       [](Workspace& w) { MakeLink(w, "FPools.txt", "/proc/self/mem"); }, "",
+       "Cannot open FPools.txt\n"},
+      {"AlsTeams.txt is a loop of links", kGermanRun,
+       [](Workspace& w) { MakeLink(w, "AlsTeams.txt", "AlsTeams.txt"); }, "",
+       "Cannot open AlsTeams.txt\n"},
+      {"GETeams.txt is a directory", kAlliedRun,
+       [](Workspace& w) {
+         w.Remove("GETeams.txt");
+         fs::create_directory(w.Path("GETeams.txt"));
+       },
+       "", "Cannot open GETeams.txt\n"},
+      {"GETeams.txt links to a missing file", kGermanRun,
+       [](Workspace& w) { MakeLink(w, "GETeams.txt", "Missing.txt"); }, "",
+       "Cannot open GETeams.txt\n"},
+  });
+}
+
+// A record table counts its bytes in 32 bits; a larger file is refused
+// before it is read, never cut short.
+TEST(FaultTest, InputsTooLargeForARecordTable) {
+  const uintmax_t over = uintmax_t{RecordTable::kMaxLength} + 1;
+  // Cut to 32 bits, this size would pass for one whole pool record.
+  const uintmax_t wraps = (uintmax_t{1} << 32) + testdata::kPoolSize;
+  const auto sparse = [](const char* name, uintmax_t size) {
+    return [name, size](Workspace& w) { MakeSparse(w, name, size); };
+  };
+  ExpectEachFailsAndWritesNothing({
+      {"FPools.txt one byte over", kGermanRun, sparse("FPools.txt", over), "",
+       "FPools.txt is too large: more than 2147483647 bytes\n"},
+      {"FPools.txt of 4 GiB and a record", kGermanRun,
+       sparse("FPools.txt", wraps), "",
+       "FPools.txt is too large: more than 2147483647 bytes\n"},
+      {"AlsTeams.txt one byte over", kAlliedRun, sparse("AlsTeams.txt", over),
+       "", "AlsTeams.txt is too large: more than 2147483647 bytes\n"},
+      {"GETeams.txt one byte over", kGermanRun, sparse("GETeams.txt", over),
+       "", "GETeams.txt is too large: more than 2147483647 bytes\n"},
+  });
+}
+
+TEST(FaultTest, AnOutputThatLeadsNowhere) {
+  ExpectEachFailsAndWritesNothing({
+      {"Output links to a missing directory", kGermanRun,
+       [](Workspace& w) { MakeLink(w, "Output", "Missing"); }, "",
+       kWriteFailed},
+      {"Output links to a file", kGermanRun,
+       [](Workspace& w) { MakeLink(w, "Output", "Tables.ini"); }, "",
+       kWriteFailed},
+  });
+}
+
+// The output replaces whatever Output/FPools.txt is: a link there is
+// replaced, never followed, so the file it points to is not written.
+TEST(FaultTest, AnOutputLinkToAnInputIsReplacedNotFollowed) {
+  Workspace w;
+  fs::create_symlink("../FPools.txt", w.Path("Output/FPools.txt"));
+  const ProcessResult r = w.Run({"g", "50", "50", "50", "50"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, kSuccess);
+  EXPECT_FALSE(fs::is_symlink(w.Path("Output/FPools.txt")));
+  EXPECT_NE(testdata::ReadFile(w.Path("Output/FPools.txt")),
+            testdata::PoolRecords(testdata::kPools));
+  w.ExpectInputsUnchanged();
+}
+
+// In a sanitizer build, a report must fail the test that saw it: the run
+// ends with a status that is neither success nor the program's failure, and
+// the report is on standard error, which the tests require to be empty.
+TEST(FaultTest, SanitizerReportsFailTheRun) {
+#ifndef TOVRAND_SANITIZER_CANARY
+  GTEST_SKIP() << "not a sanitizer build";
+#else
+  for (const char* fault : {"overflow", "signed", "leak"}) {
+    ScratchDir dir;
+    const ProcessResult r =
+        RunIn(dir.path(), ShellQuote(TOVRAND_SANITIZER_CANARY), {fault});
+    EXPECT_NE(r.status, 0) << fault;
+    EXPECT_NE(r.status, 1) << fault;
+    EXPECT_NE(r.err, "") << fault;
+  }
+#endif
+}
+
+}  // namespace

@@ -1,0 +1,182 @@
+// Every file the program opens, it closes again, on every path out: after
+// success, after a file that cannot be opened or read, after a fatal stop
+// and after a write that fails. Each case runs in this process and compares
+// the open file descriptors before and after.
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <string>
+
+#include "app/run.h"
+#include "table/layout_reader.h"
+#include "table/record_table.h"
+#include "testing/collected_messages.h"
+#include "testing/data_builder.h"
+#include "testing/workspace.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The numbers of this process's open file descriptors.
+std::set<std::string> OpenDescriptors() {
+  std::set<std::string> open;
+  for (const auto& entry : fs::directory_iterator("/proc/self/fd"))
+    open.insert(entry.path().filename().string());
+  return open;
+}
+
+// Limits the size of the files this process writes, as a disk that is
+// nearly full, for as long as it lives. SIGXFSZ is ignored meanwhile, so a
+// write past the limit fails instead of ending the process.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    const struct rlimit limit = {bytes, saved_.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    saved_handler_ = signal(SIGXFSZ, SIG_IGN);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    signal(SIGXFSZ, saved_handler_);
+  }
+
+ private:
+  struct rlimit saved_;
+  void (*saved_handler_)(int);
+};
+
+// Runs the program in `w`'s directory, in this process.
+bool RunInProcess(const Workspace& w, const std::vector<const char*>& args) {
+  const fs::path previous = fs::current_path();
+  fs::current_path(w.Path(""));
+  std::vector<const char*> argv = {"tovrand"};
+  argv.insert(argv.end(), args.begin(), args.end());
+  CollectedMessages messages;
+  const int status = Run(static_cast<int>(argv.size()), argv.data(), &messages);
+  fs::current_path(previous);
+  return status == 0;
+}
+
+bool Load(const std::string& path) {
+  RecordTable table;
+  table.SetLayout(testdata::kPoolSize, {});
+  FatalStop fatal;
+  return table.Load(path, &fatal);
+}
+
+bool Save(const std::string& path, const std::string& bytes) {
+  RecordTable table;
+  table.LoadBytes(bytes);
+  return table.Save(path);
+}
+
+bool LoadLayoutsFrom(const std::string& path) {
+  RecordTable bgroups, fpools, geteams, alsteams;
+  CollectedMessages messages;
+  FatalStop fatal;
+  return LoadLayouts(path, &bgroups, &fpools, &geteams, &alsteams, &messages,
+                     &fatal);
+}
+
+const std::vector<const char*> kRun = {"g", "100", "80", "50", "60"};
+
+TEST(OpenFilesTest, EveryPathClosesWhatItOpened) {
+  const std::string pools = testdata::PoolRecords(testdata::kPools);
+  const struct {
+    const char* what;
+    std::function<bool(Workspace&)> step;
+    bool succeeds;
+  } cases[] = {
+      {"load", [](Workspace& w) { return Load(w.Path("FPools.txt")); }, true},
+      {"load an empty file",
+       [](Workspace& w) {
+         w.Write("Empty.txt", "");
+         return Load(w.Path("Empty.txt"));
+       },
+       true},
+      {"load a missing file",
+       [](Workspace& w) { return Load(w.Path("Missing.txt")); }, false},
+      {"load a directory (opens, then fails to read)",
+       [](Workspace& w) { return Load(w.Path("Output")); }, false},
+      {"load a file whose reads fail", [](Workspace&) {
+         return Load("/proc/self/mem");
+       },
+       false},
+      {"load a file over the length limit",
+       [](Workspace& w) {
+         testdata::WriteFile(w.Path("Huge.txt"), "");
+         fs::resize_file(w.Path("Huge.txt"), RecordTable::kMaxLength + 1);
+         return Load(w.Path("Huge.txt"));
+       },
+       false},
+      {"save", [&](Workspace& w) { return Save(w.Path("Output/Out.txt"), pools); },
+       true},
+      {"save into a missing directory",
+       [&](Workspace& w) { return Save(w.Path("Missing/Out.txt"), pools); },
+       false},
+      {"save over a directory (rename fails)",
+       [&](Workspace& w) { return Save(w.Path("Output"), pools); }, false},
+      {"save to a full disk",
+       [&](Workspace& w) {
+         FileSizeLimit limit(pools.size() / 2);
+         return Save(w.Path("Output/Out.txt"), pools);
+       },
+       false},
+      {"read layouts",
+       [](Workspace& w) { return LoadLayoutsFrom(w.Path("Tables.ini")); },
+       true},
+      {"read a missing layout file",
+       [](Workspace& w) { return LoadLayoutsFrom(w.Path("Missing.ini")); },
+       false},
+      {"read a layout directory",
+       [](Workspace& w) { return LoadLayoutsFrom(w.Path("Output")); }, false},
+      {"read a layout with a fatal stop",
+       [](Workspace& w) {
+         w.Write("Bad.ini", "[FPools]\n\"Name\",x\n");
+         return LoadLayoutsFrom(w.Path("Bad.ini"));
+       },
+       false},
+      {"a whole run", [](Workspace& w) { return RunInProcess(w, kRun); }, true},
+      {"a run whose team file is missing",
+       [](Workspace& w) {
+         w.Remove("GETeams.txt");
+         return RunInProcess(w, kRun);
+       },
+       false},
+      {"a run that stops in the scaling pass",
+       [](Workspace& w) {
+         w.Write("GETeams.txt", testdata::TeamRecords({}));
+         return RunInProcess(w, kRun);
+       },
+       false},
+      {"a run with no Output",
+       [](Workspace& w) {
+         w.Remove("Output");
+         return RunInProcess(w, kRun);
+       },
+       false},
+      {"a run on a full disk",
+       [&](Workspace& w) {
+         FileSizeLimit limit(pools.size() - 1);
+         return RunInProcess(w, kRun);
+       },
+       false},
+  };
+  for (const auto& c : cases) {
+    Workspace w;
+    const std::set<std::string> before = OpenDescriptors();
+    EXPECT_EQ(c.step(w), c.succeeds) << c.what;
+    EXPECT_EQ(OpenDescriptors(), before) << c.what;
+  }
+}
+
+}  // namespace

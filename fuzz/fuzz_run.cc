@@ -1,0 +1,156 @@
+// Fuzz target: a whole run from arbitrary inputs. Each input is decoded
+// into the arguments, the four files and the state of Output (see
+// run_input.h), written into a scratch directory, and run in this process.
+// Whatever the input, the run must:
+// - end with status 0 after printing only the success line, or with
+//   status 1 after printing other lines;
+// - leave every input file as it was;
+// - on success, leave in Output only FPools.txt, of the input FPools.txt's
+//   length and different from it only in the Quantity fields of the side's
+//   pools (see output_check.h);
+// - on failure, leave Output exactly as it was.
+// A broken rule is printed and ends the process with abort(), which the
+// fuzzer reports as a crash.
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/run.h"
+#include "fuzz/output_check.h"
+#include "fuzz/run_input.h"
+#include "table/layout_reader.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char kSuccess[] = "New FPools.txt has been placed in Output folder";
+const char kPrevious[] = "previous output";
+
+class Lines : public Messages {
+ public:
+  void Line(const std::string& text) override { lines.push_back(text); }
+  std::vector<std::string> lines;
+};
+
+void Check(bool ok, const char* rule) {
+  if (ok) return;
+  std::fprintf(stderr, "fuzz_run: broken rule: %s\n", rule);
+  std::abort();
+}
+
+// Makes a fresh temporary directory the current one, once per process, and
+// removes it when the process ends.
+void EnterScratchDir() {
+  static const bool entered = [] {
+    static std::string dir =
+        (fs::temp_directory_path() / "tovrand-fuzz-XXXXXX").string();
+    Check(mkdtemp(dir.data()) != nullptr && chdir(dir.c_str()) == 0,
+          "a scratch directory can be made");
+    std::atexit([] {
+      std::error_code ignored;
+      fs::remove_all(dir, ignored);
+    });
+    return true;
+  }();
+  (void)entered;
+}
+
+std::optional<std::string> ReadIfFile(const std::string& path) {
+  std::error_code error;
+  if (!fs::is_regular_file(fs::symlink_status(path, error))) return std::nullopt;
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in),
+                     std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  Check(static_cast<bool>(out), "the scratch files can be written");
+}
+
+// What Output holds: each entry's name with the bytes of a regular file.
+std::optional<std::map<std::string, std::string>> OutputState() {
+  if (!fs::is_directory("Output")) return std::nullopt;
+  std::map<std::string, std::string> state;
+  for (const auto& entry : fs::directory_iterator("Output")) {
+    const std::string path = entry.path().string();
+    state[entry.path().filename().string()] =
+        ReadIfFile(path).value_or("<not a file>");
+  }
+  return state;
+}
+
+void Prepare(const RunInput& input) {
+  for (int i = 0; i < kRunFileCount; ++i) {
+    fs::remove_all(kRunFiles[i]);
+    if (input.files[i]) WriteFile(kRunFiles[i], *input.files[i]);
+  }
+  fs::remove_all("Output");
+  if (input.no_output) return;
+  fs::create_directory("Output");
+  if (input.previous_output) WriteFile("Output/FPools.txt", kPrevious);
+}
+
+// The side a successful run scaled: the first letter of its first argument.
+int SideOf(const RunInput& input) {
+  const char letter = input.args[0].empty() ? '\0' : input.args[0][0];
+  return letter == 'a' || letter == 'A' ? 0 : 1;
+}
+
+void CheckOutput(const RunInput& input) {
+  const auto output = OutputState();
+  Check(output && output->size() == 1 && output->count("FPools.txt") == 1,
+        "a successful run leaves only FPools.txt in Output");
+  RecordTable bgroups, fpools, geteams, alsteams;
+  FatalStop fatal;
+  Check(ReadLayouts(*input.files[0], &bgroups, &fpools, &geteams, &alsteams,
+                    &fatal),
+        "the layout of a successful run reads");
+  fpools.LoadBytes(*input.files[1]);
+  Check(IsScaledFrom(fpools, SideOf(input), output->at("FPools.txt")),
+        "the output differs from FPools.txt only in the side's quantities");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  EnterScratchDir();
+  const RunInput input =
+      DecodeRunInput({reinterpret_cast<const char*>(data), size});
+  Prepare(input);
+  const auto output_before = OutputState();
+
+  std::vector<const char*> argv = {"tovrand"};
+  for (const std::string& arg : input.args) argv.push_back(arg.c_str());
+  Lines messages;
+  const int status = Run(static_cast<int>(argv.size()), argv.data(), &messages);
+
+  for (int i = 0; i < kRunFileCount; ++i) {
+    Check(ReadIfFile(kRunFiles[i]) == input.files[i],
+          "the input files are unchanged");
+  }
+  if (status == 0) {
+    Check(messages.lines == std::vector<std::string>{kSuccess},
+          "a successful run prints only the success line");
+    CheckOutput(input);
+  } else {
+    Check(status == 1, "the status is 0 or 1");
+    Check(!messages.lines.empty(), "a failed run says why");
+    for (const std::string& line : messages.lines)
+      Check(line != kSuccess, "a failed run does not claim success");
+    Check(OutputState() == output_before, "a failed run leaves Output alone");
+  }
+  return 0;
+}
