@@ -1,24 +1,28 @@
 #include "pool/class_index.h"
 
-ClassIndex::ClassIndex(const RecordTable& teams) : first_(32768, -1) {
-  const Column column = teams.Find("Class");
+ClassIndex::ClassIndex(const RecordTable& teams)
+    : entries_(kClasses, kNotSeen) {
+  const Column class_column = teams.Find("Class");
+  const Column type_column = teams.Find("Type");
+  // The table is read in record order, a few records ahead of the reads.
+  constexpr int kPrefetchDistance = 8;
   for (int j = 0; j < teams.recordCount(); ++j) {
+    teams.Prefetch(j + kPrefetchDistance);
     int team_class = 0;
-    if (!teams.GetWord(j, column, &team_class)) {
+    if (!teams.GetWord(j, class_column, &team_class)) {
       // A search for any class not seen so far stops here with a failure.
-      unreadable_ = true;
+      class_unreadable_ = true;
       break;
     }
-    if (team_class >= 0 && first_[team_class] < 0) first_[team_class] = j;
+    // Slots never ask for a negative class; a class seen before keeps its
+    // first record.
+    if (team_class < 0 || entries_[static_cast<size_t>(team_class)] != kNotSeen)
+      continue;
+    int type = 0;
+    entries_[static_cast<size_t>(team_class)] =
+        teams.GetWord(j, type_column, &type)
+            ? static_cast<uint8_t>(kFirstCategory +
+                                   static_cast<int>(CategoryOf(type)))
+            : kTypeUnreadable;
   }
-}
-
-ClassIndex::Result ClassIndex::Find(int team_class, int* record) const {
-  if (team_class < 0 || team_class >= static_cast<int>(first_.size()))
-    return unreadable_ ? Result::kUnreadable : Result::kMissing;
-  if (first_[team_class] >= 0) {
-    *record = first_[team_class];
-    return Result::kFound;
-  }
-  return unreadable_ ? Result::kUnreadable : Result::kMissing;
 }

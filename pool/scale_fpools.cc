@@ -1,6 +1,7 @@
 #include "pool/scale_fpools.h"
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,11 +14,14 @@ namespace {
 // Pools of these names are the game's own side pools; they are never scaled.
 // Only the first six characters of a name are compared.
 constexpr size_t kPrefixLength = 6;
-constexpr std::string_view kKeptPrefixes[] = {"German", "Allied", "Americ"};
+constexpr char kKeptPrefixes[][kPrefixLength + 1] = {"German", "Allied",
+                                                    "Americ"};
 
 bool HasKeptPrefix(std::string_view name) {
-  for (std::string_view prefix : kKeptPrefixes) {
-    if (name.substr(0, kPrefixLength) == prefix) return true;
+  if (name.size() < kPrefixLength) return false;
+  for (const char* prefix : kKeptPrefixes) {
+    // A comparison of a fixed six bytes, which the compiler does in place.
+    if (std::memcmp(name.data(), prefix, kPrefixLength) == 0) return true;
   }
   return false;
 }
@@ -54,14 +58,17 @@ int ScaleFPools(int side, RecordTable* fpools, const RecordTable& geteams,
   const bool allied = side == kAllied;
   const RecordTable& teams = allied ? alsteams : geteams;
   const ClassIndex classes(teams);
-  const Column type_column = teams.Find("Type");
 
   auto fail = [messages](const char* message) {
     messages->Line(message);
     return 0;
   };
 
+  // The pools are far larger than the cache; fetching a few records ahead
+  // keeps the pass from waiting on memory at every record.
+  constexpr int kPrefetchDistance = 8;
   for (int i = 0; i < fpools->recordCount(); ++i) {
+    fpools->Prefetch(i + kPrefetchDistance);
     std::string_view name;
     if (!fpools->GetText(i, name_column, &name, kPrefixLength))
       return fail("Error--No name");
@@ -75,8 +82,14 @@ int ScaleFPools(int side, RecordTable* fpools, const RecordTable& geteams,
     int date = 0;
     if (!fpools->GetWord(i, date_column, &date))
       return fail("Failed to get Date from FPools");
-    const int tank_percent = date == 0 ? tank0 : tank_n;
-    const int inf_percent = date == 0 ? inf0 : inf_n;
+    // The percentage of each category for this pool; a category that is not
+    // scaled keeps its quantity, as 100 percent does.
+    const int percent_of[] = {100, date == 0 ? tank0 : tank_n,
+                              date == 0 ? inf0 : inf_n};
+    static_assert(static_cast<int>(TeamCategory::kNone) == 0 &&
+                      static_cast<int>(TeamCategory::kTank) == 1 &&
+                      static_cast<int>(TeamCategory::kInfantry) == 2,
+                  "percent_of is indexed by category");
 
     for (size_t k = 0;; ++k) {
       int team_class = 0;
@@ -86,45 +99,40 @@ int ScaleFPools(int side, RecordTable* fpools, const RecordTable& geteams,
       }
       if (team_class < 0) break;
 
-      int record = 0;
-      switch (classes.Find(team_class, &record)) {
+      TeamCategory category = TeamCategory::kNone;
+      switch (classes.Find(team_class, &category)) {
         case ClassIndex::Result::kFound:
           break;
-        case ClassIndex::Result::kUnreadable:
+        case ClassIndex::Result::kClassUnreadable:
           return fail(allied ? "Error--Can't get AlsTeams Class"
                              : "Error--Can't get GETeams Class");
         case ClassIndex::Result::kMissing:
           return fail(allied ? "Error--Failed to dereference  Allied team class"
                              : "Error--Failed to dereference  German team class");
+        case ClassIndex::Result::kTypeUnreadable:
+          return fail("Error--Failed to get GETeams type");
       }
-      int type = 0;
-      if (!teams.GetWord(record, type_column, &type))
-        return fail("Error--Failed to get GETeams type");
 
       int quantity = 0;
       if (!fpools->GetWord(i, slots.quantity[k], &quantity))
         return fail("Can't get qty");
-      if (quantity <= 0) continue;
 
-      int percent = 0;
-      switch (CategoryOf(type)) {
-        case TeamCategory::kTank:
-          percent = tank_percent;
-          break;
-        case TeamCategory::kInfantry:
-          percent = inf_percent;
-          break;
-        case TeamCategory::kNone:
-          continue;
-      }
+      // Only positive quantities are scaled. The rest, and those of no
+      // category, come out as they went in (quantity * 100 / 100), so the
+      // slot needs no branch on its category: the pools hold them all mixed.
+      // (The mask picks 100 for a quantity that is not positive without a
+      // branch; a branch here would be mispredicted at random.)
+      const int percent = percent_of[static_cast<int>(category) &
+                                     -static_cast<int>(quantity > 0)];
       // 64 bits hold any quantity times any 32-bit percentage.
       const int64_t scaled = static_cast<int64_t>(quantity) * percent / 100;
       if (scaled > kMaxQuantity)
         return fail("Error--Scaled quantity exceeds 32767");
-      if (scaled != quantity &&
-          !fpools->PutWord(i, slots.quantity[k], static_cast<int>(scaled))) {
+      // An unchanged quantity is written back as it was: the same two bytes,
+      // and the field was just read, so the write cannot fail where a
+      // changed one would not.
+      if (!fpools->PutWord(i, slots.quantity[k], static_cast<int>(scaled)))
         return fail("Can't put qty");
-      }
     }
   }
   return 1;

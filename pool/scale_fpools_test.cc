@@ -286,6 +286,46 @@ TEST(ScaleFPoolsTest, UnreadableClassFieldsFailOnlyWhenASearchReachesThem) {
   }
 }
 
+// The team index reads every class's `Type` when it is built, but a `Type`
+// that cannot be read fails only a slot that resolves to that record, and
+// only the first record of a class counts, whatever the quantity.
+TEST(ScaleFPoolsTest, UnreadableTypeFailsOnlyTheSlotsThatReachIt) {
+  // `Type` just past a record's end reads the next record's first two bytes
+  // (set to Light Tank, 33) and, for the last record, lies outside the bytes.
+  const std::string layout = GermanLayoutWith(
+      "\"Name\",S,40\r\n\"Class\",W\r\n\"Type\",W",
+      "\"Name\",S,258\r\n\"Class\",W\r\n\"Type\",W");
+  auto teams_of = [](const std::vector<int>& classes) {
+    std::string bytes(classes.size() * testdata::kTeamSize, '\0');
+    for (size_t j = 0; j < classes.size(); ++j) {
+      bytes[j * testdata::kTeamSize] = kLightTank;
+      testdata::PutWord(&bytes, j * testdata::kTeamSize + 258, classes[j]);
+    }
+    return bytes;
+  };
+  const char* kNoType = "Error--Failed to get GETeams type";
+  const struct {
+    std::vector<int> classes;  // of the team records, in order
+    int slot_class, quantity;
+    const char* message;  // null for success
+  } cases[] = {
+      {{5, 6}, 5, 10, nullptr},  // record 0: Type from record 1's bytes
+      {{5, 6}, 6, 10, kNoType},  // record 1, the last: Type outside
+      {{5, 6}, 6, 0, kNoType},   // the type is read before the quantity
+      {{6, 6}, 6, 10, nullptr},  // the first record of the class counts
+      {{5, 6}, 7, 10, "Error--Failed to dereference  German team class"},
+  };
+  for (const auto& c : cases) {
+    Pass p({{"Pool", 1, 0, {{c.slot_class, c.quantity}}}}, {}, {}, layout);
+    p.geteams.LoadBytes(teams_of(c.classes));
+    EXPECT_EQ(p.Scale(kGerman, 50, 50, 50, 50), c.message ? 0 : 1);
+    EXPECT_EQ(p.messages.lines, c.message ? Lines{c.message} : Lines{});
+    if (!c.message) {
+      EXPECT_EQ(p.Quantity(0, 1), c.quantity / 2);
+    }
+  }
+}
+
 TEST(ScaleFPoolsTest, OnlyScaledQuantitiesChange) {
   Pass p({{"German Reserve", 1, 0, {{5, 10}, {99, 3}}},
           {"Task Force", 0, 0, {{99, 10}}},

@@ -57,40 +57,6 @@ Column RecordTable::Find(std::string_view name) const {
   return Column{true, it->second};
 }
 
-int64_t RecordTable::FieldStart(int index, Column column, int64_t size) const {
-  if (!column.found || index < 0 || index >= record_count_) return -1;
-  const int64_t start =
-      static_cast<int64_t>(index) * record_size_ + column.offset;
-  if (start < 0 || start > static_cast<int64_t>(buffer_.size) - size)
-    return -1;
-  return start;
-}
-
-int RecordTable::GetWord(int index, Column column, int* value) const {
-  const int64_t start = FieldStart(index, column, 2);
-  if (start < 0) return 0;
-  const unsigned char* p = buffer_.bytes.get() + start;
-  *value = static_cast<int16_t>(static_cast<uint16_t>(p[0] | (p[1] << 8)));
-  return 1;
-}
-
-int RecordTable::PutWord(int index, Column column, int value) {
-  const int64_t start = FieldStart(index, column, 2);
-  if (start < 0) return 0;
-  unsigned char* p = buffer_.bytes.get() + start;
-  const uint32_t bits = static_cast<uint32_t>(value);
-  p[0] = static_cast<unsigned char>(bits & 0xFF);
-  p[1] = static_cast<unsigned char>((bits >> 8) & 0xFF);
-  return 1;
-}
-
-int RecordTable::GetByte(int index, Column column, int* value) const {
-  const int64_t start = FieldStart(index, column, 1);
-  if (start < 0) return 0;
-  *value = static_cast<int8_t>(buffer_.bytes.get()[start]);
-  return 1;
-}
-
 int RecordTable::GetText(int index, Column column, std::string_view* text,
                          size_t max_chars) const {
   const int64_t start = FieldStart(index, column, 1);
@@ -102,6 +68,19 @@ int RecordTable::GetText(int index, Column column, std::string_view* text,
   *text = std::string_view(
       p, nul ? static_cast<size_t>(static_cast<const char*>(nul) - p) : room);
   return 1;
+}
+
+void RecordTable::Prefetch(int index) const {
+#if defined(__GNUC__)
+  if (index < 0 || index >= record_count_) return;
+  constexpr int64_t kCacheLine = 64;
+  const unsigned char* record =
+      buffer_.bytes.get() + static_cast<int64_t>(index) * record_size_;
+  for (int64_t offset = 0; offset < record_size_; offset += kCacheLine)
+    __builtin_prefetch(record + offset);
+#else
+  (void)index;
+#endif
 }
 
 int RecordTable::GetWord(int index, std::string_view name, int* value) const {
