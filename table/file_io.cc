@@ -31,7 +31,7 @@ ReadResult ReadWholeFile(const std::string& path, size_t max_size,
     return ReadResult::kTooLarge;
   size_t capacity = known > 0 ? static_cast<size_t>(known) + 1 : kChunk;
   ByteBuffer buffer;
-  buffer.bytes.reset(static_cast<unsigned char*>(std::malloc(capacity)));
+  buffer.bytes.reset(static_cast<unsigned char*>(AllocateFileBuffer(capacity)));
   if (!buffer.bytes) return ReadResult::kNoMemory;
 
   for (;;) {

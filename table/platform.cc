@@ -1,5 +1,7 @@
 #include "table/platform.h"
 
+#include <cstdlib>
+
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
@@ -10,6 +12,9 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 #endif
 
 #ifdef _WIN32
@@ -38,6 +43,9 @@ bool RenameOver(const std::string& from, const std::string& to) {
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
+// Large pages need a privilege on Windows that a modder's account lacks.
+void* AllocateFileBuffer(size_t size) { return std::malloc(size); }
+
 long ProcessId() { return _getpid(); }
 
 #else
@@ -60,6 +68,23 @@ std::FILE* CreateNewFile(const std::string& path) {
 
 bool RenameOver(const std::string& from, const std::string& to) {
   return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+void* AllocateFileBuffer(size_t size) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+  // Below a few large pages the alignment buys nothing.
+  constexpr size_t kLargePage = size_t{2} << 20;
+  constexpr size_t kWorthIt = 2 * kLargePage;
+  if (size >= kWorthIt && size <= SIZE_MAX - kLargePage) {
+    const size_t rounded = (size + kLargePage - 1) & ~(kLargePage - 1);
+    void* data = std::aligned_alloc(kLargePage, rounded);
+    if (data != nullptr) {
+      madvise(data, rounded, MADV_HUGEPAGE);  // a hint; failure is harmless
+      return data;
+    }
+  }
+#endif
+  return std::malloc(size);
 }
 
 long ProcessId() { return static_cast<long>(getpid()); }
