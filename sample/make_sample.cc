@@ -15,9 +15,11 @@
 
 #include "pool/team_types.h"
 #include "testing/data_builder.h"
+#include "testing/lcg.h"
 
 namespace {
 
+using testdata::Lcg;
 using testdata::Pool;
 using testdata::Slot;
 using testdata::Team;
@@ -179,23 +181,6 @@ constexpr PoolEntry kPools[] = {
     {"Allied Supply Column", kAlliedNationality, 1944, kSupport},
     {"American Armor", kAlliedNationality, 1944, kArmor},
     {"Americal Rifle Company", kAlliedNationality, 0, kInfantry},
-};
-
-// A fixed linear congruential generator: the sample must not change from
-// one run, machine or compiler to the next, so std::rand and the <random>
-// distributions, whose results are not pinned down, are not used.
-class Lcg {
- public:
-  explicit Lcg(uint32_t seed) : state_(seed) {}
-
-  // A number from 0 to n - 1, from the well-mixed high bits.
-  int Below(int n) {
-    state_ = state_ * 1664525u + 1013904223u;
-    return static_cast<int>((state_ >> 16) % static_cast<uint32_t>(n));
-  }
-
- private:
-  uint32_t state_;
 };
 
 // One side's teams, and their classes sorted by the category of their type.
