@@ -189,6 +189,12 @@ TEST_P(EndToEndTest, FailuresWriteNothing) {
          w.Write("Output", "not a directory");
        },
        kWriteFailed},
+      {"Output leads back to the data folder", german,
+       [](Workspace& w) {
+         w.Remove("Output");
+         fs::create_directory_symlink(".", w.Path("Output"));
+       },
+       kWriteFailed},
       {"Output/FPools.txt is a directory", german,
        [](Workspace& w) {
          fs::remove(w.Path("Output/FPools.txt"));

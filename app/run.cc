@@ -78,7 +78,10 @@ int Run(int argc, const char* const* argv, Messages* messages) {
     return 1;
   }
 
-  if (!fpools.Save(std::string("Output") + kPathSeparator + "FPools.txt")) {
+  // An Output that leads back to this directory (a link to it) would make
+  // the output replace the input FPools.txt.
+  if (SameFile("Output", ".") ||
+      !fpools.Save(std::string("Output") + kPathSeparator + "FPools.txt")) {
     messages->Line("Failed to write FPools.txt to Output folder");
     return 1;
   }

@@ -37,6 +37,31 @@ std::FILE* CreateNewFile(const std::string& path) {
   return file;
 }
 
+namespace {
+
+bool FileInformationOf(const std::string& path,
+                       BY_HANDLE_FILE_INFORMATION* info) {
+  // Opened for no access at all, only to ask what it is; a directory needs
+  // the backup-semantics flag to be opened.
+  HANDLE handle = CreateFileA(
+      path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  const bool ok = GetFileInformationByHandle(handle, info) != 0;
+  CloseHandle(handle);
+  return ok;
+}
+
+}  // namespace
+
+bool SameFile(const std::string& a, const std::string& b) {
+  BY_HANDLE_FILE_INFORMATION ia, ib;
+  return FileInformationOf(a, &ia) && FileInformationOf(b, &ib) &&
+         ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
+         ia.nFileIndexHigh == ib.nFileIndexHigh &&
+         ia.nFileIndexLow == ib.nFileIndexLow;
+}
+
 bool RenameOver(const std::string& from, const std::string& to) {
   // A plain rename does not replace an existing file on Windows.
   return MoveFileExA(from.c_str(), to.c_str(),
@@ -64,6 +89,12 @@ std::FILE* CreateNewFile(const std::string& path) {
   std::FILE* file = fdopen(fd, "wb");
   if (file == nullptr) close(fd);
   return file;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat sa, sb;
+  return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 &&
+         sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 bool RenameOver(const std::string& from, const std::string& to) {

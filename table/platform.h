@@ -19,6 +19,10 @@ int64_t FileSizeOf(std::FILE* file);
 // null when it exists or cannot be created.
 std::FILE* CreateNewFile(const std::string& path);
 
+// Whether `a` and `b` name the same existing file or directory, through
+// whatever links lead to it. False when either cannot be reached.
+bool SameFile(const std::string& a, const std::string& b);
+
 // Renames `from` to `to`, replacing an existing file `to` in one step.
 bool RenameOver(const std::string& from, const std::string& to);
 
