@@ -4,10 +4,8 @@ ClassIndex::ClassIndex(const RecordTable& teams)
     : entries_(kClasses, kNotSeen) {
   const Column class_column = teams.Find("Class");
   const Column type_column = teams.Find("Type");
-  // The table is read in record order, a few records ahead of the reads.
-  constexpr int kPrefetchDistance = 8;
   for (int j = 0; j < teams.recordCount(); ++j) {
-    teams.Prefetch(j + kPrefetchDistance);
+    teams.PrefetchAhead(j);
     int team_class = 0;
     if (!teams.GetWord(j, class_column, &team_class)) {
       // A search for any class not seen so far stops here with a failure.

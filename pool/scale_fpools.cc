@@ -64,11 +64,10 @@ int ScaleFPools(int side, RecordTable* fpools, const RecordTable& geteams,
     return 0;
   };
 
-  // The pools are far larger than the cache; fetching a few records ahead
-  // keeps the pass from waiting on memory at every record.
-  constexpr int kPrefetchDistance = 8;
+  // The pools are far larger than the cache; fetching records ahead keeps
+  // the pass from waiting on memory at every record.
   for (int i = 0; i < fpools->recordCount(); ++i) {
-    fpools->Prefetch(i + kPrefetchDistance);
+    fpools->PrefetchAhead(i);
     std::string_view name;
     if (!fpools->GetText(i, name_column, &name, kPrefixLength))
       return fail("Error--No name");

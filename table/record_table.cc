@@ -70,12 +70,15 @@ int RecordTable::GetText(int index, Column column, std::string_view* text,
   return 1;
 }
 
-void RecordTable::Prefetch(int index) const {
+void RecordTable::PrefetchAhead(int index) const {
 #if defined(__GNUC__)
-  if (index < 0 || index >= record_count_) return;
+  // Far enough ahead to cover a fetch from memory, near enough that the
+  // fetched bytes are still in the cache when they are read.
+  constexpr int kDistance = 8;
   constexpr int64_t kCacheLine = 64;
-  const unsigned char* record =
-      buffer_.bytes.get() + static_cast<int64_t>(index) * record_size_;
+  const int64_t ahead = static_cast<int64_t>(index) + kDistance;
+  if (ahead < 0 || ahead >= record_count_) return;
+  const unsigned char* record = buffer_.bytes.get() + ahead * record_size_;
   for (int64_t offset = 0; offset < record_size_; offset += kCacheLine)
     __builtin_prefetch(record + offset);
 #else

@@ -66,10 +66,11 @@ class RecordTable {
   int GetText(int index, Column column, std::string_view* text,
               size_t max_chars = SIZE_MAX) const;
 
-  // A hint that record `index` is about to be read: its bytes are fetched
-  // into the cache ahead of the accessors. Reads and changes nothing; an
-  // index outside the records is ignored.
-  void Prefetch(int index) const;
+  // A hint for a loop that reads the records in order, called as it comes
+  // to record `index`: the bytes of a record a few further on are fetched
+  // into the cache, so that they are there when the loop reaches it. Reads
+  // and changes nothing; past the last record it does nothing.
+  void PrefetchAhead(int index) const;
 
   // The same accessors, looking the column up by name.
   int GetWord(int index, std::string_view name, int* value) const;
