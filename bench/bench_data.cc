@@ -60,6 +60,19 @@ bool Write(std::FILE* file, const std::string& bytes) {
   return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
 }
 
+// Creates the file `path` and fills it with `fill`, which writes to it and
+// says whether every write succeeded; sets `error` on any failure.
+template <typename Fill>
+bool WriteFile(const std::string& path, Fill fill, std::string* error) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  const bool ok = file != nullptr && fill(file);
+  if (file == nullptr || std::fclose(file) != 0 || !ok) {
+    *error = "cannot write " + path;
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int64_t InputBytes(const DataShape& shape) {
@@ -87,33 +100,34 @@ bool MakeData(const std::string& dir, const DataShape& shape,
   Lcg lcg(shape.seed);
   const std::pair<const char*, std::string> files[] = {
       {"Tables.ini", testdata::StandardLayout()},
-      {"AlsTeams.txt", testdata::TeamRecords(MakeTeams(shape.teams, "Allied Team ", &lcg))},
-      {"GETeams.txt", testdata::TeamRecords(MakeTeams(shape.teams, "German Team ", &lcg))},
+      {"AlsTeams.txt",
+       testdata::TeamRecords(MakeTeams(shape.teams, "Allied Team ", &lcg))},
+      {"GETeams.txt",
+       testdata::TeamRecords(MakeTeams(shape.teams, "German Team ", &lcg))},
   };
   for (const auto& [name, bytes] : files) {
-    std::FILE* file = std::fopen((dir + "/" + name).c_str(), "wb");
-    const bool ok = file && Write(file, bytes);
-    if (!file || std::fclose(file) != 0 || !ok) {
-      *error = "cannot write " + dir + "/" + name;
+    const std::string& contents = bytes;
+    if (!WriteFile(dir + "/" + name,
+                   [&](std::FILE* file) { return Write(file, contents); },
+                   error)) {
       return false;
     }
   }
 
   // FPools a batch of pools at a time, so a large file is never held whole.
-  const std::string path = dir + "/FPools.txt";
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  bool ok = file != nullptr;
-  for (int64_t first = 0; ok && first < shape.pools; first += kPoolsPerBatch) {
-    std::vector<testdata::Pool> batch;
-    for (int64_t i = first; i < shape.pools && i < first + kPoolsPerBatch; ++i)
-      batch.push_back(MakePool(i, shape, &lcg));
-    ok = Write(file, testdata::PoolRecords(batch));
-  }
-  if (!file || std::fclose(file) != 0 || !ok) {
-    *error = "cannot write " + path;
-    return false;
-  }
-  return true;
+  return WriteFile(
+      dir + "/FPools.txt",
+      [&](std::FILE* file) {
+        for (int64_t first = 0; first < shape.pools; first += kPoolsPerBatch) {
+          std::vector<testdata::Pool> batch;
+          for (int64_t i = first; i < shape.pools && i < first + kPoolsPerBatch;
+               ++i)
+            batch.push_back(MakePool(i, shape, &lcg));
+          if (!Write(file, testdata::PoolRecords(batch))) return false;
+        }
+        return true;
+      },
+      error);
 }
 
 }  // namespace bench
