@@ -20,6 +20,7 @@
 #include "testing/process.h"
 #include "testing/workspace.h"
 
+namespace tovrand {
 namespace {
 
 namespace fs = std::filesystem;
@@ -205,25 +206,10 @@ TEST_P(EndToEndTest, FailuresWriteNothing) {
   };
   for (const auto& c : cases) {
     Workspace w;
-    const bool keep_output = fs::is_directory(w.Path("Output"));
-    if (keep_output) testdata::WriteFile(w.Path("Output/FPools.txt"), "previous");
+    w.WritePreviousOutput();
     if (c.setup) c.setup(w);
-    const auto before = w.OutputEntries();
-    const std::string previous =
-        fs::is_regular_file(w.Path("Output/FPools.txt"))
-            ? testdata::ReadFile(w.Path("Output/FPools.txt"))
-            : "";
-
-    const ProcessResult r = Run(w, c.args);
-    EXPECT_EQ(r.status, 1) << c.what;
-    EXPECT_EQ(r.out, Printed(c.out)) << c.what;
-    EXPECT_EQ(r.err, "") << c.what;
-    EXPECT_EQ(w.OutputEntries(), before) << c.what;
-    if (fs::is_regular_file(w.Path("Output/FPools.txt"))) {
-      EXPECT_EQ(testdata::ReadFile(w.Path("Output/FPools.txt")), previous)
-          << c.what;
-    }
-    w.ExpectInputsUnchanged();
+    const auto before = w.OutputState();
+    w.ExpectFailedAndUnchanged(Run(w, c.args), Printed(c.out), before, c.what);
   }
 }
 
@@ -264,3 +250,4 @@ INSTANTIATE_TEST_SUITE_P(Wine, EndToEndTest,
 #endif
 
 }  // namespace
+}  // namespace tovrand

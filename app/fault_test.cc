@@ -19,6 +19,7 @@
 #include "testing/scratch_dir.h"
 #include "testing/workspace.h"
 
+namespace tovrand {
 namespace {
 
 namespace fs = std::filesystem;
@@ -74,17 +75,12 @@ struct FaultCase {
 void ExpectEachFailsAndWritesNothing(const std::vector<FaultCase>& cases) {
   for (const FaultCase& c : cases) {
     Workspace w;
-    testdata::WriteFile(w.Path("Output/FPools.txt"), "previous output");
+    w.WritePreviousOutput();
     if (c.setup) c.setup(w);
     const auto before = w.OutputState();
-
     const ProcessResult r = c.wrapper.empty() ? w.Run(c.args)
                                               : w.RunWrapped(c.wrapper, c.args);
-    EXPECT_EQ(r.status, 1) << c.what;
-    EXPECT_EQ(r.out, c.out) << c.what;
-    EXPECT_EQ(r.err, "") << c.what;
-    EXPECT_EQ(w.OutputState(), before) << c.what;
-    w.ExpectInputsUnchanged();
+    w.ExpectFailedAndUnchanged(r, c.out, before, c.what);
   }
 }
 
@@ -221,3 +217,4 @@ TEST(FaultTest, SanitizerReportsFailTheRun) {
 }
 
 }  // namespace
+}  // namespace tovrand

@@ -10,7 +10,7 @@
 
 namespace {
 
-class StdoutMessages : public Messages {
+class StdoutMessages : public tovrand::Messages {
  public:
   void Line(const std::string& text) override {
     std::fwrite(text.data(), 1, text.size(), stdout);
@@ -31,10 +31,11 @@ int _dowildcard = 0;
 int main(int argc, char** argv) {
   StdoutMessages messages;
   int status = 1;
-  // No exception may reach the user's terminal: the only one the run can
-  // meet is running out of memory, which is a fatal stop.
+  // No exception may reach the user's terminal. The product throws none;
+  // the standard library's containers may throw bad_alloc when memory runs
+  // out, which is a fatal stop.
   try {
-    status = Run(argc, argv, &messages);
+    status = tovrand::Run(argc, argv, &messages);
   } catch (const std::bad_alloc&) {
     messages.Line("malloc failed");
     status = 1;

@@ -19,8 +19,10 @@
 #include "table/record_table.h"
 #include "testing/collected_messages.h"
 #include "testing/data_builder.h"
+#include "testing/scratch_dir.h"
 #include "testing/workspace.h"
 
+namespace tovrand {
 namespace {
 
 namespace fs = std::filesystem;
@@ -56,14 +58,11 @@ class FileSizeLimit {
 
 // Runs the program in `w`'s directory, in this process.
 bool RunInProcess(const Workspace& w, const std::vector<const char*>& args) {
-  const fs::path previous = fs::current_path();
-  fs::current_path(w.Path(""));
+  InDirectory in_workspace(w.Dir());
   std::vector<const char*> argv = {"tovrand"};
   argv.insert(argv.end(), args.begin(), args.end());
   CollectedMessages messages;
-  const int status = Run(static_cast<int>(argv.size()), argv.data(), &messages);
-  fs::current_path(previous);
-  return status == 0;
+  return Run(static_cast<int>(argv.size()), argv.data(), &messages) == 0;
 }
 
 bool Load(const std::string& path) {
@@ -75,15 +74,16 @@ bool Load(const std::string& path) {
 
 bool Save(const std::string& path, const std::string& bytes) {
   RecordTable table;
-  table.LoadBytes(bytes);
-  return table.Save(path);
+  return table.LoadBytes(bytes) && table.Save(path);
 }
 
-bool LoadLayoutsFrom(const std::string& path) {
+// Reads the layouts from the Tables.ini of `w`.
+bool LoadLayoutsIn(const Workspace& w) {
   RecordTable bgroups, fpools, geteams, alsteams;
   CollectedMessages messages;
   FatalStop fatal;
-  return LoadLayouts(path, &bgroups, &fpools, &geteams, &alsteams, &messages,
+  InDirectory in_workspace(w.Dir());
+  return LoadLayouts(&bgroups, &fpools, &geteams, &alsteams, &messages,
                      &fatal);
 }
 
@@ -131,18 +131,24 @@ TEST(OpenFilesTest, EveryPathClosesWhatItOpened) {
          return Save(w.Path("Output/Out.txt"), pools);
        },
        false},
-      {"read layouts",
-       [](Workspace& w) { return LoadLayoutsFrom(w.Path("Tables.ini")); },
-       true},
+      {"read layouts", [](Workspace& w) { return LoadLayoutsIn(w); }, true},
       {"read a missing layout file",
-       [](Workspace& w) { return LoadLayoutsFrom(w.Path("Missing.ini")); },
+       [](Workspace& w) {
+         w.Remove("Tables.ini");
+         return LoadLayoutsIn(w);
+       },
        false},
       {"read a layout directory",
-       [](Workspace& w) { return LoadLayoutsFrom(w.Path("Output")); }, false},
+       [](Workspace& w) {
+         w.Remove("Tables.ini");
+         fs::create_directory(w.Path("Tables.ini"));
+         return LoadLayoutsIn(w);
+       },
+       false},
       {"read a layout with a fatal stop",
        [](Workspace& w) {
-         w.Write("Bad.ini", "[FPools]\n\"Name\",x\n");
-         return LoadLayoutsFrom(w.Path("Bad.ini"));
+         w.Write("Tables.ini", "[FPools]\n\"Name\",x\n");
+         return LoadLayoutsIn(w);
        },
        false},
       {"a whole run", [](Workspace& w) { return RunInProcess(w, kRun); }, true},
@@ -180,3 +186,4 @@ TEST(OpenFilesTest, EveryPathClosesWhatItOpened) {
 }
 
 }  // namespace
+}  // namespace tovrand

@@ -3,10 +3,12 @@
 #include <string>
 
 #include "pool/scale_fpools.h"
-#include "table/decimal.h"
+#include "base/decimal.h"
 #include "table/layout_reader.h"
-#include "table/platform.h"
+#include "base/platform.h"
 #include "table/record_table.h"
+
+namespace tovrand {
 
 namespace {
 
@@ -40,11 +42,13 @@ int Run(int argc, const char* const* argv, Messages* messages) {
     return 1;
   }
 
-  const int tank0 = ReadDecimal(argv[2]);
-  const int inf0 = ReadDecimal(argv[3]);
-  const int tank_n = ReadDecimal(argv[4]);
-  const int inf_n = ReadDecimal(argv[5]);
-  if (tank0 < 0 || inf0 < 0 || tank_n < 0 || inf_n < 0) {
+  Percentages percent;
+  percent.tank_date0 = ReadDecimal(argv[2]);
+  percent.infantry_date0 = ReadDecimal(argv[3]);
+  percent.tank_other = ReadDecimal(argv[4]);
+  percent.infantry_other = ReadDecimal(argv[5]);
+  if (percent.tank_date0 < 0 || percent.infantry_date0 < 0 ||
+      percent.tank_other < 0 || percent.infantry_other < 0) {
     messages->Line("Given percent factors cannot be negative");
     messages->Line("Aborted");
     return 1;
@@ -58,11 +62,11 @@ int Run(int argc, const char* const* argv, Messages* messages) {
     messages->Line("Aborted");
     return 1;
   }
-  const int side = letter == 'a' ? kAllied : kGerman;
+  const SideCode side = letter == 'a' ? SideCode::kAllied : SideCode::kGerman;
 
   FatalStop fatal;
-  if (!LoadLayouts("Tables.ini", &bgroups, &fpools, &geteams, &alsteams,
-                   messages, &fatal)) {
+  if (!LoadLayouts(&bgroups, &fpools, &geteams, &alsteams, messages,
+                   &fatal)) {
     if (fatal.raised) messages->Line(fatal.message);
     return 1;
   }
@@ -73,8 +77,7 @@ int Run(int argc, const char* const* argv, Messages* messages) {
     return 1;
   }
 
-  if (!ScaleFPools(side, &fpools, geteams, alsteams, tank0, inf0, tank_n,
-                   inf_n, messages)) {
+  if (!ScaleFPools(side, &fpools, geteams, alsteams, percent, messages)) {
     return 1;
   }
 
@@ -88,3 +91,5 @@ int Run(int argc, const char* const* argv, Messages* messages) {
   messages->Line("New FPools.txt has been placed in Output folder");
   return 0;
 }
+
+}  // namespace tovrand

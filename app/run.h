@@ -1,7 +1,9 @@
 #ifndef TOVRAND_APP_RUN_H_
 #define TOVRAND_APP_RUN_H_
 
-#include "table/messages.h"
+#include "base/messages.h"
+
+namespace tovrand {
 
 // One run of tovrand in the current directory:
 //   tovrand side tankpercent0 infpercent0 tankpercentN infpercentN
@@ -9,6 +11,8 @@
 // side's pools and writes the whole FPools file to Output/FPools.txt.
 // `argv[0]` is the program's name. Every outcome is reported as message
 // lines; returns the exit status, 0 on success and 1 on any failure.
-int Run(int argc, const char* const* argv, Messages* messages);
+[[nodiscard]] int Run(int argc, const char* const* argv, Messages* messages);
+
+}  // namespace tovrand
 
 #endif  // TOVRAND_APP_RUN_H_

@@ -12,6 +12,7 @@
 #include "testing/data_builder.h"
 #include "testing/scratch_dir.h"
 
+namespace tovrand {
 namespace {
 
 using testdata::GetWord;
@@ -75,17 +76,17 @@ TEST(BenchDataTest, DataIsWellFormedAndRunsForEitherSide) {
                 0);
     }
 
-    for (int side : {kAllied, kGerman}) {
+    for (SideCode side : {SideCode::kAllied, SideCode::kGerman}) {
       RecordTable bgroups, fpools, geteams, alsteams;
       FatalStop fatal;
       ASSERT_TRUE(ReadLayouts(files.layout, &bgroups, &fpools, &geteams,
                               &alsteams, &fatal));
-      fpools.LoadBytes(files.fpools);
-      geteams.LoadBytes(files.geteams);
-      alsteams.LoadBytes(files.alsteams);
+      EXPECT_TRUE(fpools.LoadBytes(files.fpools));
+      EXPECT_TRUE(geteams.LoadBytes(files.geteams));
+      EXPECT_TRUE(alsteams.LoadBytes(files.alsteams));
       CollectedMessages messages;
-      EXPECT_EQ(ScaleFPools(side, &fpools, geteams, alsteams, 100, 100, 100,
-                            100, &messages),
+      EXPECT_EQ(ScaleFPools(side, &fpools, geteams, alsteams, Percentages(),
+                            &messages),
                 1);
       EXPECT_TRUE(messages.lines.empty());
     }
@@ -135,3 +136,4 @@ TEST(BenchDataTest, BadShapesAreRefused) {
 }
 
 }  // namespace
+}  // namespace tovrand

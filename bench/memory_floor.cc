@@ -14,7 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "table/platform.h"
+#include "base/platform.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ bool ReadWhole(const char* path, Bytes* out) {
   bool ok = fstat(fd, &st) == 0;
   if (ok) {
     out->size = static_cast<size_t>(st.st_size);
-    out->data = static_cast<char*>(AllocateFileBuffer(out->size + 1));
+    out->data = static_cast<char*>(tovrand::AllocateFileBuffer(out->size + 1));
     ok = out->data != nullptr;
   }
   for (size_t done = 0; ok && done < out->size;) {

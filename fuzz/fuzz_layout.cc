@@ -24,6 +24,11 @@
 
 namespace {
 
+using tovrand::Column;
+using tovrand::ColumnDef;
+using tovrand::FatalStop;
+using tovrand::RecordTable;
+
 void Check(bool ok, const char* rule) {
   if (ok) return;
   std::fprintf(stderr, "fuzz_layout: broken rule: %s\n", rule);
@@ -68,7 +73,7 @@ void CheckAccessors(const RecordTable& layout, std::string_view bytes) {
   RecordTable table;
   const int32_t record_size = 1 + static_cast<unsigned char>(bytes[0]) % 16;
   table.SetLayout(record_size, layout.columns());
-  table.LoadBytes(bytes);
+  Check(table.LoadBytes(bytes), "the bytes are held");
   const std::string before(bytes);
   const int columns = std::min(layout.columnCount(), kMaxColumnsTried);
   for (int c = 0; c < columns; ++c) {
@@ -113,7 +118,7 @@ void CheckAccessors(const RecordTable& layout, std::string_view bytes) {
                   (in_field ? 0x5A : static_cast<unsigned char>(before[b])),
               "PutWord writes its two bytes and no other");
       }
-      if (put) table.LoadBytes(before);
+      if (put) Check(table.LoadBytes(before), "the bytes are held again");
     }
   }
 }
@@ -125,14 +130,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   RecordTable bgroups, fpools, geteams, alsteams;
   FatalStop fatal;
   const bool ok =
-      ReadLayouts(text, &bgroups, &fpools, &geteams, &alsteams, &fatal);
+      tovrand::ReadLayouts(text, &bgroups, &fpools, &geteams, &alsteams, &fatal);
   Check(ok != fatal.raised, "false exactly after a fatal stop");
   Check(ok || !fatal.message.empty(), "a fatal stop has a message");
   if (!ok) return 0;
-  CheckLayout(bgroups, kBGroupsRecordSize);
-  CheckLayout(fpools, kFPoolsRecordSize);
-  CheckLayout(geteams, kGETeamsRecordSize);
-  CheckLayout(alsteams, kAlsTeamsRecordSize);
+  CheckLayout(bgroups, tovrand::kBGroupsRecordSize);
+  CheckLayout(fpools, tovrand::kFPoolsRecordSize);
+  CheckLayout(geteams, tovrand::kGETeamsRecordSize);
+  CheckLayout(alsteams, tovrand::kAlsTeamsRecordSize);
   for (const RecordTable* table : {&bgroups, &fpools, &geteams, &alsteams})
     CheckAccessors(*table, text.substr(0, 64));
   return 0;

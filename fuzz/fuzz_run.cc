@@ -18,10 +18,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,19 +25,19 @@
 #include "fuzz/output_check.h"
 #include "fuzz/run_input.h"
 #include "table/layout_reader.h"
+#include "testing/collected_messages.h"
+#include "testing/files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using testdata::DirectoryState;
+using testdata::ReadIfFile;
+using testdata::WriteFile;
+using tovrand::SideCode;
 
 const char kSuccess[] = "New FPools.txt has been placed in Output folder";
 const char kPrevious[] = "previous output";
-
-class Lines : public Messages {
- public:
-  void Line(const std::string& text) override { lines.push_back(text); }
-  std::vector<std::string> lines;
-};
 
 void Check(bool ok, const char* rule) {
   if (ok) return;
@@ -66,32 +62,6 @@ void EnterScratchDir() {
   (void)entered;
 }
 
-std::optional<std::string> ReadIfFile(const std::string& path) {
-  std::error_code error;
-  if (!fs::is_regular_file(fs::symlink_status(path, error))) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in),
-                     std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  Check(static_cast<bool>(out), "the scratch files can be written");
-}
-
-// What Output holds: each entry's name with the bytes of a regular file.
-std::optional<std::map<std::string, std::string>> OutputState() {
-  if (!fs::is_directory("Output")) return std::nullopt;
-  std::map<std::string, std::string> state;
-  for (const auto& entry : fs::directory_iterator("Output")) {
-    const std::string path = entry.path().string();
-    state[entry.path().filename().string()] =
-        ReadIfFile(path).value_or("<not a file>");
-  }
-  return state;
-}
-
 void Prepare(const RunInput& input) {
   for (int i = 0; i < kRunFileCount; ++i) {
     fs::remove_all(kRunFiles[i]);
@@ -104,21 +74,21 @@ void Prepare(const RunInput& input) {
 }
 
 // The side a successful run scaled: the first letter of its first argument.
-int SideOf(const RunInput& input) {
+SideCode SideOf(const RunInput& input) {
   const char letter = input.args[0].empty() ? '\0' : input.args[0][0];
-  return letter == 'a' || letter == 'A' ? 0 : 1;
+  return letter == 'a' || letter == 'A' ? SideCode::kAllied : SideCode::kGerman;
 }
 
 void CheckOutput(const RunInput& input) {
-  const auto output = OutputState();
+  const auto output = DirectoryState("Output");
   Check(output && output->size() == 1 && output->count("FPools.txt") == 1,
         "a successful run leaves only FPools.txt in Output");
-  RecordTable bgroups, fpools, geteams, alsteams;
-  FatalStop fatal;
-  Check(ReadLayouts(*input.files[0], &bgroups, &fpools, &geteams, &alsteams,
+  tovrand::RecordTable bgroups, fpools, geteams, alsteams;
+  tovrand::FatalStop fatal;
+  Check(tovrand::ReadLayouts(*input.files[0], &bgroups, &fpools, &geteams, &alsteams,
                     &fatal),
         "the layout of a successful run reads");
-  fpools.LoadBytes(*input.files[1]);
+  Check(fpools.LoadBytes(*input.files[1]), "FPools.txt is held");
   Check(IsScaledFrom(fpools, SideOf(input), output->at("FPools.txt")),
         "the output differs from FPools.txt only in the side's quantities");
 }
@@ -130,12 +100,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const RunInput input =
       DecodeRunInput({reinterpret_cast<const char*>(data), size});
   Prepare(input);
-  const auto output_before = OutputState();
+  const auto output_before = DirectoryState("Output");
 
   std::vector<const char*> argv = {"tovrand"};
   for (const std::string& arg : input.args) argv.push_back(arg.c_str());
-  Lines messages;
-  const int status = Run(static_cast<int>(argv.size()), argv.data(), &messages);
+  CollectedMessages messages;
+  const int status = tovrand::Run(static_cast<int>(argv.size()), argv.data(), &messages);
 
   for (int i = 0; i < kRunFileCount; ++i) {
     Check(ReadIfFile(kRunFiles[i]) == input.files[i],
@@ -150,7 +120,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(!messages.lines.empty(), "a failed run says why");
     for (const std::string& line : messages.lines)
       Check(line != kSuccess, "a failed run does not claim success");
-    Check(OutputState() == output_before, "a failed run leaves Output alone");
+    Check(DirectoryState("Output") == output_before,
+          "a failed run leaves Output alone");
   }
   return 0;
 }

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "pool/scale_fpools.h"
 #include "table/record_table.h"
 
 // The bytes of `fpools` (its layout set, its input bytes loaded) that a
@@ -14,11 +15,12 @@
 // earlier pool's pass may have changed: layouts may overlap fields of one
 // record with another's. Names are not looked at, so the side's own pools
 // count too. Fields that do not lie whole inside the bytes are left out.
-std::vector<bool> WritableBytes(const RecordTable& fpools, int side);
+std::vector<bool> WritableBytes(const tovrand::RecordTable& fpools,
+                                tovrand::SideCode side);
 
 // Whether `output` can be what a successful pass for `side` wrote from the
 // table's bytes: of the same length, and equal but in the writable bytes.
-bool IsScaledFrom(const RecordTable& fpools, int side,
+bool IsScaledFrom(const tovrand::RecordTable& fpools, tovrand::SideCode side,
                   std::string_view output);
 
 #endif  // TOVRAND_FUZZ_OUTPUT_CHECK_H_

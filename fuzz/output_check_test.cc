@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+namespace tovrand {
 namespace {
 
 using Columns = std::vector<std::pair<std::string, int>>;
@@ -16,14 +17,14 @@ RecordTable MakeTable(int32_t record_size, const Columns& columns,
   for (const auto& [name, width] : columns) defs.push_back({width, name, 'W'});
   RecordTable table;
   table.SetLayout(record_size, std::move(defs));
-  table.LoadBytes(bytes);
+  EXPECT_TRUE(table.LoadBytes(bytes));
   return table;
 }
 
 // The indexes of the writable bytes.
 std::vector<int> Writable(const RecordTable& table, int side) {
   std::vector<int> indexes;
-  const std::vector<bool> writable = WritableBytes(table, side);
+  const std::vector<bool> writable = WritableBytes(table, static_cast<SideCode>(side));
   for (size_t i = 0; i < writable.size(); ++i) {
     if (writable[i]) indexes.push_back(static_cast<int>(i));
   }
@@ -98,8 +99,9 @@ TEST(IsScaledFromTest, OnlyWritableBytesMayDiffer) {
       {"longer", input + ".", false},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(IsScaledFrom(table, 1, c.output), c.scaled) << c.what;
+    EXPECT_EQ(IsScaledFrom(table, SideCode::kGerman, c.output), c.scaled) << c.what;
   }
 }
 
 }  // namespace
+}  // namespace tovrand

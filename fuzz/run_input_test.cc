@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+namespace tovrand {
 namespace {
 
 using Args = std::vector<std::string>;
@@ -86,3 +87,4 @@ TEST(RunInputTest, EncodedRunsDecodeTheSame) {
 }
 
 }  // namespace
+}  // namespace tovrand

@@ -1,5 +1,7 @@
 #include "pool/class_index.h"
 
+namespace tovrand {
+
 ClassIndex::ClassIndex(const RecordTable& teams)
     : entries_(kClasses, kNotSeen) {
   const Column class_column = teams.Find("Class");
@@ -24,3 +26,5 @@ ClassIndex::ClassIndex(const RecordTable& teams)
             : kTypeUnreadable;
   }
 }
+
+}  // namespace tovrand

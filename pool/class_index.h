@@ -7,6 +7,8 @@
 #include "pool/team_types.h"
 #include "table/record_table.h"
 
+namespace tovrand {
+
 // Resolves a team class to the category of its team's type in constant
 // time, with the results of a search that reads `Class` of records 0, 1, ...
 // in order and then `Type` of the first record whose class matches: that
@@ -44,5 +46,7 @@ class ClassIndex {
   std::vector<uint8_t> entries_;   // by class, one byte each
   bool class_unreadable_ = false;  // a Class read failed before the end
 };
+
+}  // namespace tovrand
 
 #endif  // TOVRAND_POOL_CLASS_INDEX_H_

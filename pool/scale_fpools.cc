@@ -2,12 +2,13 @@
 
 #include <cstdint>
 #include <cstring>
-#include <string>
 #include <string_view>
-#include <vector>
 
 #include "pool/class_index.h"
+#include "pool/slot_columns.h"
 #include "pool/team_types.h"
+
+namespace tovrand {
 
 namespace {
 
@@ -26,28 +27,11 @@ bool HasKeptPrefix(std::string_view name) {
   return false;
 }
 
-// The slot columns of FPools, resolved once: slot k (from 1) uses
-// `Team Class k` and `Quantity k`. The list ends before the first
-// `Team Class k` the layout lacks; a pool that gets that far fails.
-struct SlotColumns {
-  std::vector<Column> team_class;
-  std::vector<Column> quantity;
-
-  explicit SlotColumns(const RecordTable& fpools) {
-    for (int k = 1;; ++k) {
-      const Column c = fpools.Find("Team Class " + std::to_string(k));
-      if (!c.found) break;
-      team_class.push_back(c);
-      quantity.push_back(fpools.Find("Quantity " + std::to_string(k)));
-    }
-  }
-};
-
 }  // namespace
 
-int ScaleFPools(int side, RecordTable* fpools, const RecordTable& geteams,
-                const RecordTable& alsteams, int tank0, int inf0, int tank_n,
-                int inf_n, Messages* messages) {
+int ScaleFPools(SideCode side, RecordTable* fpools,
+                const RecordTable& geteams, const RecordTable& alsteams,
+                const Percentages& percent, Messages* messages) {
   const Column name_column = fpools->Find("Name");
   const Column nationality_column = fpools->Find("Nationality");
   const Column date_column = fpools->Find("Date");
@@ -55,7 +39,7 @@ int ScaleFPools(int side, RecordTable* fpools, const RecordTable& geteams,
 
   // Pools that are scaled have the side's nationality, so one team table
   // serves the whole pass.
-  const bool allied = side == kAllied;
+  const bool allied = side == SideCode::kAllied;
   const RecordTable& teams = allied ? alsteams : geteams;
   const ClassIndex classes(teams);
 
@@ -76,15 +60,16 @@ int ScaleFPools(int side, RecordTable* fpools, const RecordTable& geteams,
     int nationality = 0;
     if (!fpools->GetByte(i, nationality_column, &nationality))
       return fail("Failed to get Nationality from FPools");
-    if (nationality != side) continue;
+    if (nationality != static_cast<int>(side)) continue;
 
     int date = 0;
     if (!fpools->GetWord(i, date_column, &date))
       return fail("Failed to get Date from FPools");
     // The percentage of each category for this pool; a category that is not
     // scaled keeps its quantity, as 100 percent does.
-    const int percent_of[] = {100, date == 0 ? tank0 : tank_n,
-                              date == 0 ? inf0 : inf_n};
+    const int percent_of[] = {
+        100, date == 0 ? percent.tank_date0 : percent.tank_other,
+        date == 0 ? percent.infantry_date0 : percent.infantry_other};
     static_assert(static_cast<int>(TeamCategory::kNone) == 0 &&
                       static_cast<int>(TeamCategory::kTank) == 1 &&
                       static_cast<int>(TeamCategory::kInfantry) == 2,
@@ -121,10 +106,10 @@ int ScaleFPools(int side, RecordTable* fpools, const RecordTable& geteams,
       // slot needs no branch on its category: the pools hold them all mixed.
       // (The mask picks 100 for a quantity that is not positive without a
       // branch; a branch here would be mispredicted at random.)
-      const int percent = percent_of[static_cast<int>(category) &
+      const int pct = percent_of[static_cast<int>(category) &
                                      -static_cast<int>(quantity > 0)];
       // 64 bits hold any quantity times any 32-bit percentage.
-      const int64_t scaled = static_cast<int64_t>(quantity) * percent / 100;
+      const int64_t scaled = static_cast<int64_t>(quantity) * pct / 100;
       if (scaled > kMaxQuantity)
         return fail("Error--Scaled quantity exceeds 32767");
       // An unchanged quantity is written back as it was: the same two bytes,
@@ -136,3 +121,5 @@ int ScaleFPools(int side, RecordTable* fpools, const RecordTable& geteams,
   }
   return 1;
 }
+
+}  // namespace tovrand

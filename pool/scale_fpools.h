@@ -1,11 +1,23 @@
 #ifndef TOVRAND_POOL_SCALE_FPOOLS_H_
 #define TOVRAND_POOL_SCALE_FPOOLS_H_
 
-#include "table/messages.h"
+#include "base/messages.h"
 #include "table/record_table.h"
 
+namespace tovrand {
+
 // The side a run rescales, as the `Nationality` byte of a pool holds it.
-enum SideCode { kAllied = 0, kGerman = 1 };
+enum class SideCode { kAllied = 0, kGerman = 1 };
+
+// The four percentages of a run, each 0 or more: one for tank-category and
+// one for infantry-category quantities, in pools of date 0 and in pools of
+// every other date.
+struct Percentages {
+  int tank_date0 = 100;
+  int infantry_date0 = 100;
+  int tank_other = 100;
+  int infantry_other = 100;
+};
 
 // The largest quantity a slot can hold.
 constexpr int kMaxQuantity = 32767;
@@ -17,15 +29,17 @@ constexpr int kMaxQuantity = 32767;
 // up to the first negative `Team Class k` is resolved to the first record of
 // its class in the side's team table (AlsTeams for Allied, GETeams for
 // German) and that record's `Type`; a positive `Quantity k` of a tank or
-// infantry type becomes quantity * percentage / 100, truncated. Date 0 pools
-// use `tank0` and `inf0`, all others `tank_n` and `inf_n`. The percentages
-// must not be negative.
+// infantry type becomes quantity * percentage / 100, truncated, with the
+// percentages of the pool's date (0 or other).
 //
 // Returns 1 when every pool has been visited. Otherwise prints the message
 // of the first failure and returns 0 at once; quantities already rewritten
 // stay rewritten in memory. Nothing but `Quantity k` fields is written.
-int ScaleFPools(int side, RecordTable* fpools, const RecordTable& geteams,
-                const RecordTable& alsteams, int tank0, int inf0, int tank_n,
-                int inf_n, Messages* messages);
+[[nodiscard]] int ScaleFPools(SideCode side, RecordTable* fpools,
+                              const RecordTable& geteams,
+                              const RecordTable& alsteams,
+                              const Percentages& percent, Messages* messages);
+
+}  // namespace tovrand
 
 #endif  // TOVRAND_POOL_SCALE_FPOOLS_H_

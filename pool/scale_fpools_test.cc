@@ -10,6 +10,7 @@
 #include "testing/collected_messages.h"
 #include "testing/data_builder.h"
 
+namespace tovrand {
 namespace {
 
 using testdata::Pool;
@@ -29,14 +30,14 @@ struct Pass {
     EXPECT_TRUE(
         ReadLayouts(layout, &bgroups, &fpools, &geteams, &alsteams, &fatal));
     original = testdata::PoolRecords(pools);
-    fpools.LoadBytes(original);
-    geteams.LoadBytes(testdata::TeamRecords(german));
-    alsteams.LoadBytes(testdata::TeamRecords(allied));
+    EXPECT_TRUE(fpools.LoadBytes(original));
+    EXPECT_TRUE(geteams.LoadBytes(testdata::TeamRecords(german)));
+    EXPECT_TRUE(alsteams.LoadBytes(testdata::TeamRecords(allied)));
   }
 
-  int Scale(int side, int tank0, int inf0, int tank_n, int inf_n) {
-    return ScaleFPools(side, &fpools, geteams, alsteams, tank0, inf0, tank_n,
-                       inf_n, &messages);
+  int Scale(SideCode side, int tank0, int inf0, int tank_n, int inf_n) {
+    return ScaleFPools(side, &fpools, geteams, alsteams,
+                       {tank0, inf0, tank_n, inf_n}, &messages);
   }
 
   std::string Bytes() const {
@@ -60,7 +61,7 @@ const std::vector<Team> kAlliedTeams = {{"Sherman", 5, kMediumTank},
 
 TEST(ScaleFPoolsTest, WorkedExample) {
   Pass p({{"Kampfgruppe", 1, 3, {{5, 12}, {9, 4}, {11, 0}}}}, kGermanTeams, kAlliedTeams);
-  ASSERT_EQ(p.Scale(kGerman, 100, 80, 50, 60), 1);
+  ASSERT_EQ(p.Scale(SideCode::kGerman, 100, 80, 50, 60), 1);
   EXPECT_TRUE(p.messages.lines.empty());
   EXPECT_EQ(p.Quantity(0, 1), 6);
   EXPECT_EQ(p.Quantity(0, 2), 2);
@@ -76,7 +77,7 @@ TEST(ScaleFPoolsTest, TruncatingArithmetic) {
                {-5, 50, -5},   {0, 200, 0}};
   for (const auto& c : cases) {
     Pass p({{"Pool", 1, 0, {{5, c.quantity}, {9, c.quantity}}}}, kGermanTeams, {});
-    ASSERT_EQ(p.Scale(kGerman, c.percent, c.percent, 1, 1), 1);
+    ASSERT_EQ(p.Scale(SideCode::kGerman, c.percent, c.percent, 1, 1), 1);
     EXPECT_EQ(p.Quantity(0, 1), c.scaled) << c.quantity << " at " << c.percent;
     EXPECT_EQ(p.Quantity(0, 2), c.scaled) << c.quantity << " at " << c.percent;
   }
@@ -85,7 +86,7 @@ TEST(ScaleFPoolsTest, TruncatingArithmetic) {
 TEST(ScaleFPoolsTest, QuantitiesBeyondTheFieldFailTheWholePass) {
   for (int percent : {164, 1000, 2147483647}) {
     Pass p({{"Pool", 1, 0, {{5, 20000}}}}, kGermanTeams, {});
-    EXPECT_EQ(p.Scale(kGerman, percent, 100, 100, 100), 0);
+    EXPECT_EQ(p.Scale(SideCode::kGerman, percent, 100, 100, 100), 0);
     EXPECT_EQ(p.messages.lines, Lines{"Error--Scaled quantity exceeds 32767"});
   }
 }
@@ -94,24 +95,24 @@ TEST(ScaleFPoolsTest, WhichPoolsAreScaled) {
   const struct {
     const char* name;
     int nationality;
-    int side;
+    SideCode side;
     bool scaled;
   } cases[] = {
-      {"Kampfgruppe", 1, kGerman, true},
-      {"Germany East", 1, kGerman, false},
-      {"German", 1, kGerman, false},
-      {"American Armor", 0, kAllied, false},
-      {"Allied Reserve", 0, kAllied, false},
-      {"german infantry", 1, kGerman, true},
-      {"Allies", 0, kAllied, true},
-      {"Germa", 1, kGerman, true},
-      {"", 1, kGerman, true},
-      {"Kampfgruppe", 0, kGerman, false},
-      {"Task Force", 1, kAllied, false},
-      {"Task Force", 0, kAllied, true},
-      {"Oddity", -1, kGerman, false},
-      {"Oddity", -1, kAllied, false},
-      {"Oddity", 2, kGerman, false},
+      {"Kampfgruppe", 1, SideCode::kGerman, true},
+      {"Germany East", 1, SideCode::kGerman, false},
+      {"German", 1, SideCode::kGerman, false},
+      {"American Armor", 0, SideCode::kAllied, false},
+      {"Allied Reserve", 0, SideCode::kAllied, false},
+      {"german infantry", 1, SideCode::kGerman, true},
+      {"Allies", 0, SideCode::kAllied, true},
+      {"Germa", 1, SideCode::kGerman, true},
+      {"", 1, SideCode::kGerman, true},
+      {"Kampfgruppe", 0, SideCode::kGerman, false},
+      {"Task Force", 1, SideCode::kAllied, false},
+      {"Task Force", 0, SideCode::kAllied, true},
+      {"Oddity", -1, SideCode::kGerman, false},
+      {"Oddity", -1, SideCode::kAllied, false},
+      {"Oddity", 2, SideCode::kGerman, false},
   };
   for (const auto& c : cases) {
     Pass p({{c.name, c.nationality, 0, {{5, 10}}}}, kGermanTeams, kAlliedTeams);
@@ -127,7 +128,7 @@ TEST(ScaleFPoolsTest, DateSelectsThePercentages) {
   } cases[] = {{0, 90, 80}, {1, 70, 60}, {-1, 70, 60}, {1944, 70, 60}};
   for (const auto& c : cases) {
     Pass p({{"Pool", 1, c.date, {{5, 100}, {9, 100}, {11, 100}}}}, kGermanTeams, {});
-    ASSERT_EQ(p.Scale(kGerman, 90, 80, 70, 60), 1);
+    ASSERT_EQ(p.Scale(SideCode::kGerman, 90, 80, 70, 60), 1);
     EXPECT_EQ(p.Quantity(0, 1), c.tank) << c.date;
     EXPECT_EQ(p.Quantity(0, 2), c.inf) << c.date;
     EXPECT_EQ(p.Quantity(0, 3), 100) << c.date;  // a truck is in no category
@@ -137,7 +138,7 @@ TEST(ScaleFPoolsTest, DateSelectsThePercentages) {
 TEST(ScaleFPoolsTest, TheSidesTeamTableResolvesClasses) {
   // Class 5 is a tank for both sides, class 7 a rifle only for the Allies.
   Pass p({{"Task Force", 0, 0, {{5, 10}, {7, 10}, {8, 10}}}}, kGermanTeams, kAlliedTeams);
-  ASSERT_EQ(p.Scale(kAllied, 50, 20, 1, 1), 1);
+  ASSERT_EQ(p.Scale(SideCode::kAllied, 50, 20, 1, 1), 1);
   EXPECT_EQ(p.Quantity(0, 1), 5);
   EXPECT_EQ(p.Quantity(0, 2), 2);
   EXPECT_EQ(p.Quantity(0, 3), 5);
@@ -146,7 +147,7 @@ TEST(ScaleFPoolsTest, TheSidesTeamTableResolvesClasses) {
 TEST(ScaleFPoolsTest, TheFirstTeamOfAClassGivesTheType) {
   Pass p({{"Pool", 1, 0, {{5, 10}}}}, {{"Rifles", 5, kRifle}, {"Tank", 5, kLightTank}},
          {});
-  ASSERT_EQ(p.Scale(kGerman, 50, 20, 1, 1), 1);
+  ASSERT_EQ(p.Scale(SideCode::kGerman, 50, 20, 1, 1), 1);
   EXPECT_EQ(p.Quantity(0, 1), 2);
 }
 
@@ -156,7 +157,7 @@ TEST(ScaleFPoolsTest, AFailureStopsThePassWhereItIs) {
           {"Second", 1, 0, {{5, 10}, {99, 0}, {5, 10}}},
           {"Third", 1, 0, {{5, 10}}}},
          kGermanTeams, {});
-  EXPECT_EQ(p.Scale(kGerman, 50, 50, 50, 50), 0);
+  EXPECT_EQ(p.Scale(SideCode::kGerman, 50, 50, 50, 50), 0);
   EXPECT_EQ(p.messages.lines,
             Lines{"Error--Failed to dereference  German team class"});
   EXPECT_EQ(p.Quantity(0, 1), 5);
@@ -171,12 +172,12 @@ TEST(ScaleFPoolsTest, SlotsRunToTheFirstNegativeClass) {
   Pass p({{"Empty", 1, 0, {{-1, 10}, {99, 10}}},
           {"Short", 1, 0, {{5, 10}, {-7, 10}, {99, 10}}}},
          {}, {});
-  EXPECT_EQ(p.Scale(kGerman, 50, 50, 50, 50), 0);
+  EXPECT_EQ(p.Scale(SideCode::kGerman, 50, 50, 50, 50), 0);
   EXPECT_EQ(p.messages.lines,
             Lines{"Error--Failed to dereference  German team class"});
 
   Pass q({{"Short", 1, 0, {{5, 10}, {-7, 10}, {99, 10}}}}, kGermanTeams, {});
-  ASSERT_EQ(q.Scale(kGerman, 50, 50, 50, 50), 1);
+  ASSERT_EQ(q.Scale(SideCode::kGerman, 50, 50, 50, 50), 1);
   EXPECT_EQ(q.Bytes().substr(testdata::TeamClassOffset(2)),
             q.original.substr(testdata::TeamClassOffset(2)));
 }
@@ -205,41 +206,41 @@ TEST(ScaleFPoolsTest, FailureMessages) {
   const struct {
     const char* what;
     std::vector<Pool> pools;
-    int side;
+    SideCode side;
     std::vector<Team> german, allied;
     std::string layout;
     const char* message;
   } cases[] = {
-      {"no Name column", german_pool, kGerman, kGermanTeams, kAlliedTeams,
+      {"no Name column", german_pool, SideCode::kGerman, kGermanTeams, kAlliedTeams,
        LayoutWith("\"Name\",S,40\r\n\"Nationality\"", "\"Title\",S,40\r\n\"Nationality\""),
        "Error--No name"},
-      {"no Nationality column", german_pool, kGerman, kGermanTeams, kAlliedTeams,
+      {"no Nationality column", german_pool, SideCode::kGerman, kGermanTeams, kAlliedTeams,
        LayoutWith("\"Nationality\",B", "\"Nation\",B"),
        "Failed to get Nationality from FPools"},
-      {"no Date column", german_pool, kGerman, kGermanTeams, kAlliedTeams,
+      {"no Date column", german_pool, SideCode::kGerman, kGermanTeams, kAlliedTeams,
        LayoutWith("\"Date\",W", "\"Year\",W"), "Failed to get Date from FPools"},
-      {"every slot column used", full, kGerman, kGermanTeams, kAlliedTeams,
+      {"every slot column used", full, SideCode::kGerman, kGermanTeams, kAlliedTeams,
        testdata::StandardLayout(), "Error--Can't get Team Class"},
-      {"no Quantity 2 column", german_pool, kGerman, kGermanTeams, kAlliedTeams,
+      {"no Quantity 2 column", german_pool, SideCode::kGerman, kGermanTeams, kAlliedTeams,
        LayoutWith("\"Quantity 2\",W", "\"Qty 2\",W"), "Can't get qty"},
-      {"German class missing, quantity 0", german_pool, kGerman,
+      {"German class missing, quantity 0", german_pool, SideCode::kGerman,
        {{"Tank", 5, kMediumTank}}, kAlliedTeams, testdata::StandardLayout(),
        "Error--Failed to dereference  German team class"},
-      {"Allied class missing, quantity 0", allied_pool, kAllied, kGermanTeams,
+      {"Allied class missing, quantity 0", allied_pool, SideCode::kAllied, kGermanTeams,
        {{"Tank", 5, kMediumTank}}, testdata::StandardLayout(),
        "Error--Failed to dereference  Allied team class"},
-      {"empty Allied table", allied_pool, kAllied, kGermanTeams, {},
+      {"empty Allied table", allied_pool, SideCode::kAllied, kGermanTeams, {},
        testdata::StandardLayout(),
        "Error--Failed to dereference  Allied team class"},
-      {"no GETeams Class column", german_pool, kGerman, kGermanTeams, kAlliedTeams,
+      {"no GETeams Class column", german_pool, SideCode::kGerman, kGermanTeams, kAlliedTeams,
        GermanLayoutWith("\"Class\",W", "\"Klasse\",W"),
        "Error--Can't get GETeams Class"},
-      {"no AlsTeams Class column", allied_pool, kAllied, kGermanTeams, kAlliedTeams,
+      {"no AlsTeams Class column", allied_pool, SideCode::kAllied, kGermanTeams, kAlliedTeams,
        LayoutWith("\"Class\",W", "\"Kind\",W"), "Error--Can't get AlsTeams Class"},
-      {"no GETeams Type column", german_pool, kGerman, kGermanTeams, kAlliedTeams,
+      {"no GETeams Type column", german_pool, SideCode::kGerman, kGermanTeams, kAlliedTeams,
        GermanLayoutWith("\"Type\",W", "\"Art\",W"),
        "Error--Failed to get GETeams type"},
-      {"no AlsTeams Type column", allied_pool, kAllied, kGermanTeams, kAlliedTeams,
+      {"no AlsTeams Type column", allied_pool, SideCode::kAllied, kGermanTeams, kAlliedTeams,
        LayoutWith("\"Type\",W", "\"Kind\",W"),
        "Error--Failed to get GETeams type"},
   };
@@ -279,8 +280,8 @@ TEST(ScaleFPoolsTest, UnreadableClassFieldsFailOnlyWhenASearchReachesThem) {
   };
   for (const auto& c : cases) {
     Pass p({{"Pool", 1, 0, {{c.slot_class, 10}}}}, {}, {}, layout);
-    p.geteams.LoadBytes(teams_with(c.record, 5));
-    EXPECT_EQ(p.Scale(kGerman, 50, 50, 50, 50), c.message ? 0 : 1);
+    EXPECT_TRUE(p.geteams.LoadBytes(teams_with(c.record, 5)));
+    EXPECT_EQ(p.Scale(SideCode::kGerman, 50, 50, 50, 50), c.message ? 0 : 1);
     EXPECT_EQ(p.messages.lines, c.message ? Lines{c.message} : Lines{});
     EXPECT_EQ(p.Quantity(0, 1), c.message ? 10 : 5);
   }
@@ -317,8 +318,8 @@ TEST(ScaleFPoolsTest, UnreadableTypeFailsOnlyTheSlotsThatReachIt) {
   };
   for (const auto& c : cases) {
     Pass p({{"Pool", 1, 0, {{c.slot_class, c.quantity}}}}, {}, {}, layout);
-    p.geteams.LoadBytes(teams_of(c.classes));
-    EXPECT_EQ(p.Scale(kGerman, 50, 50, 50, 50), c.message ? 0 : 1);
+    EXPECT_TRUE(p.geteams.LoadBytes(teams_of(c.classes)));
+    EXPECT_EQ(p.Scale(SideCode::kGerman, 50, 50, 50, 50), c.message ? 0 : 1);
     EXPECT_EQ(p.messages.lines, c.message ? Lines{c.message} : Lines{});
     if (!c.message) {
       EXPECT_EQ(p.Quantity(0, 1), c.quantity / 2);
@@ -331,10 +332,11 @@ TEST(ScaleFPoolsTest, OnlyScaledQuantitiesChange) {
           {"Task Force", 0, 0, {{99, 10}}},
           {"Kampfgruppe", 1, 2, {{5, 9}, {9, 7}, {11, 5}, {12, 3}}}},
          kGermanTeams, kAlliedTeams);
-  ASSERT_EQ(p.Scale(kGerman, 100, 100, 50, 100), 1);
+  ASSERT_EQ(p.Scale(SideCode::kGerman, 100, 100, 50, 100), 1);
   std::string expected = p.original;
   testdata::PutWord(&expected, 2 * testdata::kPoolSize + testdata::QuantityOffset(1), 4);
   EXPECT_EQ(p.Bytes(), expected);
 }
 
 }  // namespace
+}  // namespace tovrand

@@ -1,5 +1,7 @@
 #include "pool/team_types.h"
 
+namespace tovrand {
+
 TeamCategory CategoryOf(int type) {
   switch (type) {
     case kCommandTank:
@@ -30,3 +32,5 @@ TeamCategory CategoryOf(int type) {
       return TeamCategory::kNone;
   }
 }
+
+}  // namespace tovrand

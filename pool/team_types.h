@@ -1,6 +1,8 @@
 #ifndef TOVRAND_POOL_TEAM_TYPES_H_
 #define TOVRAND_POOL_TEAM_TYPES_H_
 
+namespace tovrand {
+
 // The categories of team types that a scaling percentage applies to.
 enum class TeamCategory { kNone, kTank, kInfantry };
 
@@ -54,5 +56,7 @@ enum TeamType {
 // Infantry and Sniper to Mortar (not Crew). Every other value, negative or
 // unknown codes included, is in no category.
 TeamCategory CategoryOf(int type);
+
+}  // namespace tovrand
 
 #endif  // TOVRAND_POOL_TEAM_TYPES_H_

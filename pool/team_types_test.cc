@@ -4,6 +4,7 @@
 
 #include <set>
 
+namespace tovrand {
 namespace {
 
 TEST(CategoryOfTest, TankAndInfantryAreExactlyTheirCodes) {
@@ -18,3 +19,4 @@ TEST(CategoryOfTest, TankAndInfantryAreExactlyTheirCodes) {
 }
 
 }  // namespace
+}  // namespace tovrand

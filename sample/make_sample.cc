@@ -23,6 +23,7 @@ using testdata::Lcg;
 using testdata::Pool;
 using testdata::Slot;
 using testdata::Team;
+using namespace tovrand;  // the team-type codes
 
 constexpr int kAlliedNationality = 0;
 constexpr int kGermanNationality = 1;

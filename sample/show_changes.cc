@@ -14,12 +14,21 @@
 #include <string_view>
 #include <vector>
 
-#include "table/file_io.h"
+#include "base/file_io.h"
 #include "table/layout_reader.h"
-#include "table/messages.h"
+#include "base/messages.h"
+#include "pool/slot_columns.h"
 #include "table/record_table.h"
 
 namespace {
+
+using tovrand::ByteBuffer;
+using tovrand::Column;
+using tovrand::ColumnDef;
+using tovrand::FatalStop;
+using tovrand::ReadResult;
+using tovrand::RecordTable;
+using tovrand::SlotColumns;
 
 void Print(const std::string& line) {
   std::fwrite(line.data(), 1, line.size(), stdout);
@@ -41,9 +50,10 @@ struct PoolColumns {
   size_t name_width = SIZE_MAX;
   Column nationality;
   Column date;
-  std::vector<Column> quantity;  // Quantity 1, 2, ... while they exist
+  SlotColumns slots;
 
-  PoolColumns(const RecordTable& fpools, const std::string& layout_path) {
+  PoolColumns(const RecordTable& fpools, const std::string& layout_path)
+      : slots(fpools) {
     auto require = [&](const std::string& column_name) {
       const Column column = fpools.Find(column_name);
       if (!column.found) {
@@ -56,12 +66,7 @@ struct PoolColumns {
     nationality = require("Nationality");
     date = require("Date");
     require("Team Class 1");
-    for (int k = 1;; ++k) {
-      const Column column = fpools.Find("Quantity " + std::to_string(k));
-      if (!column.found) break;
-      quantity.push_back(column);
-    }
-    if (quantity.empty()) require("Quantity 1");
+    require("Quantity 1");
     // A name runs to its first NUL or to the end of its column.
     for (const ColumnDef& def : fpools.columns()) {
       if (def.name != "Name") continue;
@@ -73,7 +78,7 @@ struct PoolColumns {
 
 std::string ReadLayoutText(const std::string& path) {
   ByteBuffer file;
-  switch (ReadWholeFile(path, SIZE_MAX, &file)) {
+  switch (tovrand::ReadWholeFile(path, SIZE_MAX, &file)) {
     case ReadResult::kOk:
       break;
     case ReadResult::kNoMemory:
@@ -126,7 +131,7 @@ int Compare(const std::string& layout_path, const std::string& old_path,
   RecordTable geteams;
   RecordTable alsteams;
   FatalStop fatal;
-  if (!ReadLayouts(ReadLayoutText(layout_path), &bgroups, &old_pools, &geteams,
+  if (!tovrand::ReadLayouts(ReadLayoutText(layout_path), &bgroups, &old_pools, &geteams,
                    &alsteams, &fatal)) {
     std::string message = fatal.message;
     while (!message.empty() && message.back() == '\n') message.pop_back();
@@ -148,11 +153,13 @@ int Compare(const std::string& layout_path, const std::string& old_path,
   long changed_pools = 0;
   for (int i = 0; i < records; ++i) {
     bool changed = false;
-    for (size_t k = 0; k < columns.quantity.size(); ++k) {
+    for (size_t k = 0; k < columns.slots.size(); ++k) {
+      const Column quantity = columns.slots.quantity[k];
+      if (!quantity.found) continue;
       int before = 0;
       int after = 0;
-      if (!old_pools.GetWord(i, columns.quantity[k], &before) ||
-          !new_pools.GetWord(i, columns.quantity[k], &after)) {
+      if (!old_pools.GetWord(i, quantity, &before) ||
+          !new_pools.GetWord(i, quantity, &after)) {
         throw BadInput{"Quantity " + std::to_string(k + 1) + " of pool " +
                        std::to_string(i) + " lies outside the file"};
       }
@@ -170,7 +177,8 @@ int Compare(const std::string& layout_path, const std::string& old_path,
   // whole.
   const int32_t size = old_pools.recordSize();
   std::vector<bool> in_quantity(static_cast<size_t>(size), false);
-  for (const Column& column : columns.quantity) {
+  for (const Column& column : columns.slots.quantity) {
+    if (!column.found) continue;
     for (int64_t at = column.offset; at < column.offset + 2; ++at) {
       if (at >= 0 && at < size) in_quantity[static_cast<size_t>(at)] = true;
     }

@@ -3,8 +3,10 @@
 #include <utility>
 #include <vector>
 
-#include "table/decimal.h"
-#include "table/file_io.h"
+#include "base/decimal.h"
+#include "base/file_io.h"
+
+namespace tovrand {
 
 LayoutLineReader::LayoutLineReader(std::string_view text) : text_(text) {
   const size_t end_mark = text_.find('\x1A');
@@ -153,11 +155,11 @@ bool ReadLayouts(std::string_view text, RecordTable* bgroups,
   return true;
 }
 
-bool LoadLayouts(const std::string& path, RecordTable* bgroups,
-                 RecordTable* fpools, RecordTable* geteams,
-                 RecordTable* alsteams, Messages* messages, FatalStop* fatal) {
+bool LoadLayouts(RecordTable* bgroups, RecordTable* fpools,
+                 RecordTable* geteams, RecordTable* alsteams,
+                 Messages* messages, FatalStop* fatal) {
   ByteBuffer file;
-  const ReadResult result = ReadWholeFile(path, SIZE_MAX, &file);
+  const ReadResult result = ReadWholeFile("Tables.ini", SIZE_MAX, &file);
   if (result != ReadResult::kOk) {
     if (!RaiseIfOutOfMemory(result, fatal))
       messages->Line("Cannot open Tables.ini in current directory");
@@ -167,3 +169,5 @@ bool LoadLayouts(const std::string& path, RecordTable* bgroups,
                               file.size);
   return ReadLayouts(text, bgroups, fpools, geteams, alsteams, fatal);
 }
+
+}  // namespace tovrand

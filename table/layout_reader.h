@@ -5,8 +5,10 @@
 #include <string>
 #include <string_view>
 
-#include "table/messages.h"
+#include "base/messages.h"
 #include "table/record_table.h"
+
+namespace tovrand {
 
 // Hands out the lines of Tables.ini that matter, one at a time, with room to
 // push one back. A line ends at LF; the LF and a CR directly before it are
@@ -18,7 +20,7 @@ class LayoutLineReader {
   explicit LayoutLineReader(std::string_view text);
 
   // The next line that is not a comment; false at the end of the file.
-  bool Next(std::string_view* line);
+  [[nodiscard]] bool Next(std::string_view* line);
   // Makes `line` the next one Next hands out. One line at a time.
   void PushBack(std::string_view line);
 
@@ -42,16 +44,18 @@ constexpr int32_t kGETeamsRecordSize = 260;
 // false after raising a fatal stop: a column line whose type letter is not
 // one of B P W I H S ("Unknown col type: x" and an empty line), or one that
 // has no type at all. Prints nothing.
-bool ReadLayouts(std::string_view text, RecordTable* bgroups,
+[[nodiscard]] bool ReadLayouts(std::string_view text, RecordTable* bgroups,
                  RecordTable* fpools, RecordTable* geteams,
                  RecordTable* alsteams, FatalStop* fatal);
 
-// Reads the file `path` (Tables.ini in the program) and fills the layouts as
+// Reads Tables.ini in the current directory and fills the layouts as
 // ReadLayouts does. When the file cannot be read it prints "Cannot open
 // Tables.ini in current directory" and returns false; on a fatal stop it
 // returns false and prints nothing, leaving the message to the caller.
-bool LoadLayouts(const std::string& path, RecordTable* bgroups,
-                 RecordTable* fpools, RecordTable* geteams,
-                 RecordTable* alsteams, Messages* messages, FatalStop* fatal);
+[[nodiscard]] bool LoadLayouts(RecordTable* bgroups, RecordTable* fpools,
+                               RecordTable* geteams, RecordTable* alsteams,
+                               Messages* messages, FatalStop* fatal);
+
+}  // namespace tovrand
 
 #endif  // TOVRAND_TABLE_LAYOUT_READER_H_

@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "testing/collected_messages.h"
+#include "testing/scratch_dir.h"
 
+namespace tovrand {
 namespace {
 
 struct Tables {
@@ -193,11 +195,13 @@ TEST(LoadLayoutsTest, MissingFileIsReportedAndNotFatal) {
   RecordTable b, f, g, a;
   CollectedMessages messages;
   FatalStop fatal;
-  EXPECT_FALSE(LoadLayouts("no/such/Tables.ini", &b, &f, &g, &a, &messages,
-                           &fatal));
+  ScratchDir empty;
+  InDirectory in_empty(empty.path());
+  EXPECT_FALSE(LoadLayouts(&b, &f, &g, &a, &messages, &fatal));
   EXPECT_FALSE(fatal.raised);
   EXPECT_EQ(messages.lines,
             std::vector<std::string>{"Cannot open Tables.ini in current directory"});
 }
 
 }  // namespace
+}  // namespace tovrand

@@ -1,8 +1,9 @@
 #include "table/record_table.h"
 
 #include <cstring>
-#include <new>
 #include <utility>
+
+namespace tovrand {
 
 void RecordTable::SetLayout(int32_t record_size,
                             std::vector<ColumnDef> columns) {
@@ -30,15 +31,19 @@ bool RecordTable::Load(const std::string& path, FatalStop* fatal) {
   return true;
 }
 
-void RecordTable::LoadBytes(std::string_view bytes) {
+bool RecordTable::LoadBytes(std::string_view bytes) {
   ByteBuffer copy;
   if (!bytes.empty()) {
     copy.bytes.reset(static_cast<unsigned char*>(std::malloc(bytes.size())));
-    if (!copy.bytes) throw std::bad_alloc();
+    if (!copy.bytes) {
+      Adopt(ByteBuffer());
+      return false;
+    }
     std::memcpy(copy.bytes.get(), bytes.data(), bytes.size());
     copy.size = bytes.size();
   }
   Adopt(std::move(copy));
+  return true;
 }
 
 void RecordTable::Adopt(ByteBuffer buffer) {
@@ -102,3 +107,5 @@ int RecordTable::GetText(int index, std::string_view name,
                          std::string_view* text) const {
   return GetText(index, Find(name), text);
 }
+
+}  // namespace tovrand

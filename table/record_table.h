@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "table/column_def.h"
-#include "table/file_io.h"
-#include "table/messages.h"
+#include "base/file_io.h"
+#include "base/messages.h"
+
+namespace tovrand {
 
 // A column resolved once by name: where its fields start inside a record.
 // Resolve with RecordTable::Find and pass it to the accessors, so that a
@@ -42,28 +44,29 @@ class RecordTable {
   // length / recordSize (0 when the table has no record size). Returns false
   // when the file cannot be opened or read; raises a fatal stop when memory
   // runs out or the file is longer than kMaxLength. Prints nothing.
-  bool Load(const std::string& path, FatalStop* fatal);
+  [[nodiscard]] bool Load(const std::string& path, FatalStop* fatal);
 
-  // Holds a copy of `bytes` as if they had been loaded from a file.
-  void LoadBytes(std::string_view bytes);
+  // Holds a copy of `bytes` as if they had been loaded from a file. Returns
+  // false, and holds no bytes, when memory runs out.
+  [[nodiscard]] bool LoadBytes(std::string_view bytes);
 
   // Replaces the file at `path` with the loaded bytes, all of them, or
   // leaves it as it was and returns false. Prints nothing.
-  bool Save(const std::string& path) const;
+  [[nodiscard]] bool Save(const std::string& path) const;
 
-  Column Find(std::string_view name) const;
+  [[nodiscard]] Column Find(std::string_view name) const;
 
   // The 2-byte field as a signed 16-bit number.
-  int GetWord(int index, Column column, int* value) const;
+  [[nodiscard]] int GetWord(int index, Column column, int* value) const;
   // Stores the low 16 bits of `value` in the 2-byte field.
-  int PutWord(int index, Column column, int value);
+  [[nodiscard]] int PutWord(int index, Column column, int value);
   // The 1-byte field as a signed 8-bit number.
-  int GetByte(int index, Column column, int* value) const;
+  [[nodiscard]] int GetByte(int index, Column column, int* value) const;
   // The text from the field's first byte up to the first NUL, the end of the
   // loaded bytes, or `max_chars` characters, whichever comes first. Fails
   // only when the first byte is outside the loaded bytes. The view is valid
   // until the table is loaded again.
-  int GetText(int index, Column column, std::string_view* text,
+  [[nodiscard]] int GetText(int index, Column column, std::string_view* text,
               size_t max_chars = SIZE_MAX) const;
 
   // A hint for a loop that reads the records in order, called as it comes
@@ -73,10 +76,16 @@ class RecordTable {
   void PrefetchAhead(int index) const;
 
   // The same accessors, looking the column up by name.
-  int GetWord(int index, std::string_view name, int* value) const;
-  int PutWord(int index, std::string_view name, int value);
-  int GetByte(int index, std::string_view name, int* value) const;
-  int GetText(int index, std::string_view name, std::string_view* text) const;
+  [[nodiscard]] int GetWord(int index, std::string_view name, int* value) const;
+  [[nodiscard]] int PutWord(int index, std::string_view name, int value);
+  [[nodiscard]] int GetByte(int index, std::string_view name, int* value) const;
+  [[nodiscard]] int GetText(int index, std::string_view name, std::string_view* text) const;
+
+  // Where the field of `size` bytes of record `index` starts in data(), or
+  // -1 when the index is out of range, the column was not found, or the
+  // field does not lie entirely inside the loaded bytes.
+  [[nodiscard]] int64_t FieldStart(int index, Column column,
+                                   int64_t size) const;
 
   const unsigned char* data() const { return buffer_.bytes.get(); }
   int32_t length() const { return static_cast<int32_t>(buffer_.size); }
@@ -86,9 +95,6 @@ class RecordTable {
   const std::vector<ColumnDef>& columns() const { return columns_; }
 
  private:
-  // Where the field of `size` bytes starts in the buffer, or -1 when it does
-  // not lie entirely inside the loaded bytes.
-  int64_t FieldStart(int index, Column column, int64_t size) const;
   void Adopt(ByteBuffer buffer);
 
   ByteBuffer buffer_;
@@ -135,5 +141,7 @@ inline int RecordTable::GetByte(int index, Column column, int* value) const {
   *value = static_cast<int8_t>(buffer_.bytes.get()[start]);
   return 1;
 }
+
+}  // namespace tovrand
 
 #endif  // TOVRAND_TABLE_RECORD_TABLE_H_

@@ -8,6 +8,7 @@
 #include "testing/data_builder.h"
 #include "testing/scratch_dir.h"
 
+namespace tovrand {
 namespace {
 
 // A table of `record_size`-byte records with these columns over `bytes`.
@@ -18,7 +19,7 @@ RecordTable MakeTable(int32_t record_size,
   for (auto& [name, width] : columns) defs.push_back({width, name, 'S'});
   RecordTable table;
   table.SetLayout(record_size, std::move(defs));
-  table.LoadBytes(bytes);
+  EXPECT_TRUE(table.LoadBytes(bytes));
   return table;
 }
 
@@ -206,3 +207,4 @@ TEST(RecordTableTest, FailedSaveLeavesThePreviousFileAndNoStrayFile) {
 }
 
 }  // namespace
+}  // namespace tovrand

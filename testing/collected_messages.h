@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "table/messages.h"
+#include "base/messages.h"
 
 // Keeps message lines for a test to check.
-class CollectedMessages : public Messages {
+class CollectedMessages : public tovrand::Messages {
  public:
   void Line(const std::string& text) override { lines.push_back(text); }
   std::vector<std::string> lines;

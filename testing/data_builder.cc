@@ -1,9 +1,5 @@
 #include "testing/data_builder.h"
 
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 namespace testdata {
@@ -89,26 +85,6 @@ std::string TeamRecords(const std::vector<Team>& teams) {
     bytes += record;
   }
   return bytes;
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  if (!out) {
-    std::fprintf(stdout, "cannot write %s\n", path.c_str());
-    std::abort();
-  }
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    std::fprintf(stdout, "cannot read %s\n", path.c_str());
-    std::abort();
-  }
-  return std::string(std::istreambuf_iterator<char>(in),
-                     std::istreambuf_iterator<char>());
 }
 
 }  // namespace testdata

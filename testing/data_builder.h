@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "testing/files.h"  // WriteFile and ReadFile, for the data files
+
 namespace testdata {
 
 // Offsets in the standard layout.
@@ -57,10 +59,6 @@ std::string TeamRecords(const std::vector<Team>& teams);
 // Little-endian field access on a data file's bytes.
 void PutWord(std::string* bytes, size_t offset, int value);
 int GetWord(const std::string& bytes, size_t offset);
-
-// Whole-file helpers; both abort the test program on failure.
-void WriteFile(const std::string& path, const std::string& bytes);
-std::string ReadFile(const std::string& path);
 
 }  // namespace testdata
 

@@ -31,4 +31,24 @@ class ScratchDir {
   std::string path_;
 };
 
+// Makes `dir` the current directory for as long as it lives, then returns
+// to the one before: for code that works in the current directory, such as
+// a whole run.
+class InDirectory {
+ public:
+  explicit InDirectory(const std::string& dir)
+      : previous_(std::filesystem::current_path()) {
+    std::filesystem::current_path(dir);
+  }
+  ~InDirectory() {
+    std::error_code ignored;
+    std::filesystem::current_path(previous_, ignored);
+  }
+  InDirectory(const InDirectory&) = delete;
+  InDirectory& operator=(const InDirectory&) = delete;
+
+ private:
+  std::filesystem::path previous_;
+};
+
 #endif  // TOVRAND_TESTING_SCRATCH_DIR_H_

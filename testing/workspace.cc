@@ -17,12 +17,12 @@ const std::vector<Pool> kPools = {
     {"Task Force Able", 0, 0, {{5, 10}, {7, 10}}},
     {"Task Force Baker", 0, 1944, {{8, 10}, {7, 10}}},
 };
-const std::vector<Team> kGermanTeams = {{"Panzer IV", 5, kMediumTank},
-                                        {"Grenadiers", 9, kRifle},
-                                        {"Opel Blitz", 11, kTruck}};
-const std::vector<Team> kAlliedTeams = {{"Sherman", 5, kMediumTank},
-                                        {"Riflemen", 7, kRifle},
-                                        {"Jeep", 8, kReconVehicle}};
+const std::vector<Team> kGermanTeams = {{"Panzer IV", 5, tovrand::kMediumTank},
+                                        {"Grenadiers", 9, tovrand::kRifle},
+                                        {"Opel Blitz", 11, tovrand::kTruck}};
+const std::vector<Team> kAlliedTeams = {{"Sherman", 5, tovrand::kMediumTank},
+                                        {"Riflemen", 7, tovrand::kRifle},
+                                        {"Jeep", 8, tovrand::kReconVehicle}};
 
 }  // namespace testdata
 
@@ -68,17 +68,22 @@ std::vector<std::string> Workspace::OutputEntries() const {
 }
 
 std::map<std::string, std::string> Workspace::OutputState() const {
-  std::map<std::string, std::string> state;
-  if (!fs::is_directory(dir_ / "Output")) return state;
-  for (const auto& entry : fs::directory_iterator(dir_ / "Output")) {
-    const std::string name = entry.path().filename().string();
-    if (entry.is_symlink()) {
-      state[name] = "<other>";
-    } else if (entry.is_regular_file()) {
-      state[name] = testdata::ReadFile(entry.path().string());
-    } else {
-      state[name] = entry.is_directory() ? "<directory>" : "<other>";
-    }
-  }
-  return state;
+  return testdata::DirectoryState(dir_ / "Output").value_or(
+      std::map<std::string, std::string>());
+}
+
+void Workspace::WritePreviousOutput() {
+  if (fs::is_directory(dir_ / "Output"))
+    testdata::WriteFile(dir_ / "Output/FPools.txt", "previous output");
+}
+
+void Workspace::ExpectFailedAndUnchanged(
+    const ProcessResult& result, const std::string& out,
+    const std::map<std::string, std::string>& before,
+    const std::string& what) const {
+  EXPECT_EQ(result.status, 1) << what;
+  EXPECT_EQ(result.out, out) << what;
+  EXPECT_EQ(result.err, "") << what;
+  EXPECT_EQ(OutputState(), before) << what;
+  ExpectInputsUnchanged();
 }

@@ -55,6 +55,18 @@ class Workspace {
   // directory.
   std::map<std::string, std::string> OutputState() const;
 
+  // Puts a previous Output/FPools.txt in place, when Output is a directory,
+  // for a run that must leave it as it was.
+  void WritePreviousOutput();
+
+  // Checks a run that must fail and change nothing: status 1, exactly `out`
+  // on standard output, nothing on standard error, Output as `before` (its
+  // OutputState() before the run) and every input as it was written.
+  void ExpectFailedAndUnchanged(
+      const ProcessResult& result, const std::string& out,
+      const std::map<std::string, std::string>& before,
+      const std::string& what) const;
+
  private:
   ScratchDir dir_;
   std::map<std::string, std::string> inputs_;

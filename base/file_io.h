@@ -1,12 +1,14 @@
-#ifndef TOVRAND_TABLE_FILE_IO_H_
-#define TOVRAND_TABLE_FILE_IO_H_
+#ifndef TOVRAND_BASE_FILE_IO_H_
+#define TOVRAND_BASE_FILE_IO_H_
 
 #include <cstddef>
 #include <cstdlib>
 #include <memory>
 #include <string>
 
-#include "table/messages.h"
+#include "base/messages.h"
+
+namespace tovrand {
 
 // A file's bytes, owned. The storage is not zeroed before it is read into,
 // so a large file's memory is touched once.
@@ -30,7 +32,7 @@ enum class ReadResult {
 // Reads the file at `path` whole, in binary, in a few bulk reads. An empty
 // file gives an empty buffer with no storage. On anything but kOk, `out` is
 // left empty.
-ReadResult ReadWholeFile(const std::string& path, size_t max_size,
+[[nodiscard]] ReadResult ReadWholeFile(const std::string& path, size_t max_size,
                          ByteBuffer* out);
 
 // Raises the fatal stop for a read that ran out of memory, "malloc failed"
@@ -43,7 +45,9 @@ bool RaiseIfOutOfMemory(ReadResult result, FatalStop* fatal);
 // the flush and the close are checked, and only then is the temporary file
 // renamed over `path`. On any failure the temporary file is removed and
 // false is returned.
-bool WriteFileAtomically(const std::string& path, const unsigned char* data,
+[[nodiscard]] bool WriteFileAtomically(const std::string& path, const unsigned char* data,
                          size_t size);
 
-#endif  // TOVRAND_TABLE_FILE_IO_H_
+}  // namespace tovrand
+
+#endif  // TOVRAND_BASE_FILE_IO_H_

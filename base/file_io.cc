@@ -1,10 +1,12 @@
-#include "table/file_io.h"
+#include "base/file_io.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 
-#include "table/platform.h"
+#include "base/platform.h"
+
+namespace tovrand {
 
 namespace {
 
@@ -93,3 +95,5 @@ bool WriteFileAtomically(const std::string& path, const unsigned char* data,
   if (!ok) std::remove(temp.c_str());
   return ok;
 }
+
+}  // namespace tovrand

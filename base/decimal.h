@@ -1,8 +1,10 @@
-#ifndef TOVRAND_TABLE_DECIMAL_H_
-#define TOVRAND_TABLE_DECIMAL_H_
+#ifndef TOVRAND_BASE_DECIMAL_H_
+#define TOVRAND_BASE_DECIMAL_H_
 
 #include <cstdint>
 #include <string_view>
+
+namespace tovrand {
 
 // Reads a decimal integer the way percentages and layout widths are written:
 // leading white space (blank, tab, LF, VT, FF, CR) is skipped, one optional
@@ -10,4 +12,6 @@
 // 0. A value beyond the signed 32-bit range saturates at its nearer end.
 int32_t ReadDecimal(std::string_view text);
 
-#endif  // TOVRAND_TABLE_DECIMAL_H_
+}  // namespace tovrand
+
+#endif  // TOVRAND_BASE_DECIMAL_H_

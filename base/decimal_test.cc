@@ -1,7 +1,8 @@
-#include "table/decimal.h"
+#include "base/decimal.h"
 
 #include <gtest/gtest.h>
 
+namespace tovrand {
 namespace {
 
 TEST(ReadDecimalTest, ReadsLikeTheLayoutAndCommandLine) {
@@ -35,3 +36,4 @@ TEST(ReadDecimalTest, ReadsLikeTheLayoutAndCommandLine) {
 }
 
 }  // namespace
+}  // namespace tovrand

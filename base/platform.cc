@@ -1,4 +1,4 @@
-#include "table/platform.h"
+#include "base/platform.h"
 
 #include <cstdlib>
 
@@ -16,6 +16,8 @@
 #include <sys/mman.h>
 #endif
 #endif
+
+namespace tovrand {
 
 #ifdef _WIN32
 
@@ -121,3 +123,5 @@ void* AllocateFileBuffer(size_t size) {
 long ProcessId() { return static_cast<long>(getpid()); }
 
 #endif
+
+}  // namespace tovrand

@@ -1,10 +1,12 @@
-#ifndef TOVRAND_TABLE_PLATFORM_H_
-#define TOVRAND_TABLE_PLATFORM_H_
+#ifndef TOVRAND_BASE_PLATFORM_H_
+#define TOVRAND_BASE_PLATFORM_H_
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
+
+namespace tovrand {
 
 // The few file services that differ between Windows and POSIX systems.
 
@@ -17,14 +19,14 @@ int64_t FileSizeOf(std::FILE* file);
 
 // Creates `path` for binary writing only if it does not exist yet. Returns
 // null when it exists or cannot be created.
-std::FILE* CreateNewFile(const std::string& path);
+[[nodiscard]] std::FILE* CreateNewFile(const std::string& path);
 
 // Whether `a` and `b` name the same existing file or directory, through
 // whatever links lead to it. False when either cannot be reached.
-bool SameFile(const std::string& a, const std::string& b);
+[[nodiscard]] bool SameFile(const std::string& a, const std::string& b);
 
 // Renames `from` to `to`, replacing an existing file `to` in one step.
-bool RenameOver(const std::string& from, const std::string& to);
+[[nodiscard]] bool RenameOver(const std::string& from, const std::string& to);
 
 // Allocates `size` bytes to hold a whole file, to be released with
 // std::free, or returns null. Where the system has large memory pages, a
@@ -32,9 +34,11 @@ bool RenameOver(const std::string& from, const std::string& to);
 // and reached with far fewer page faults and TLB misses than page by page,
 // which on some machines makes filling and reading a large file's bytes many
 // times faster. It may take up to one large page more than `size`.
-void* AllocateFileBuffer(size_t size);
+[[nodiscard]] void* AllocateFileBuffer(size_t size);
 
 // This process's id, to make names of temporary files unique.
 long ProcessId();
 
-#endif  // TOVRAND_TABLE_PLATFORM_H_
+}  // namespace tovrand
+
+#endif  // TOVRAND_BASE_PLATFORM_H_

@@ -1,6 +1,8 @@
-#include "table/decimal.h"
+#include "base/decimal.h"
 
 #include <cstddef>
+
+namespace tovrand {
 
 namespace {
 
@@ -29,3 +31,5 @@ int32_t ReadDecimal(std::string_view text) {
   if (magnitude > limit) magnitude = limit;
   return static_cast<int32_t>(negative ? -magnitude : magnitude);
 }
+
+}  // namespace tovrand

@@ -1,7 +1,9 @@
-#ifndef TOVRAND_TABLE_MESSAGES_H_
-#define TOVRAND_TABLE_MESSAGES_H_
+#ifndef TOVRAND_BASE_MESSAGES_H_
+#define TOVRAND_BASE_MESSAGES_H_
 
 #include <string>
+
+namespace tovrand {
 
 // Where message lines go. The program sends them to standard output, one
 // line each; tests collect them. Nothing is ever written to standard error.
@@ -25,4 +27,6 @@ struct FatalStop {
   }
 };
 
-#endif  // TOVRAND_TABLE_MESSAGES_H_
+}  // namespace tovrand
+
+#endif  // TOVRAND_BASE_MESSAGES_H_
