@@ -89,6 +89,11 @@ TEST_P(EndToEndTest, SuccessfulRunsWriteTheScaledFile) {
       {{"Allied", "50%", "+40", "-0", "none"},
        ScaledPools({{3, 1, 5}, {3, 2, 4}, {4, 1, 0}, {4, 2, 0}})},
       {{"G", "100", "100", "100", "100"}, testdata::PoolRecords(kPools)},
+      // 0 is no negative percentage, in any of the four places.
+      {{"g", "0", "100", "100", "100"}, ScaledPools({{0, 1, 0}})},
+      {{"g", "100", "0", "100", "100"}, ScaledPools({{0, 2, 0}})},
+      {{"g", "100", "100", "0", "100"}, ScaledPools({{1, 1, 0}})},
+      {{"g", "100", "100", "100", "0"}, ScaledPools({{1, 2, 0}})},
       {{"g", "250", "100", "100", "100"}, ScaledPools({{0, 1, 30}})},
       // Each argument arrives whole, as typed: no splitting at blanks, no
       // expansion of wildcards into file names.
@@ -149,6 +154,31 @@ TEST_P(EndToEndTest, FailuresWriteNothing) {
          w.Remove("AlsTeams.txt");
        },
        "Cannot open FPools.txt\n"},
+      // With several files missing, the first one read is reported.
+      {"AlsTeams.txt and GETeams.txt missing", german,
+       [](Workspace& w) {
+         w.Remove("AlsTeams.txt");
+         w.Remove("GETeams.txt");
+       },
+       "Cannot open AlsTeams.txt\n"},
+      {"FPools.txt and GETeams.txt missing", allied,
+       [](Workspace& w) {
+         w.Remove("FPools.txt");
+         w.Remove("GETeams.txt");
+       },
+       "Cannot open FPools.txt\n"},
+      {"all three data files missing", german,
+       [](Workspace& w) {
+         for (const char* f : {"FPools.txt", "AlsTeams.txt", "GETeams.txt"})
+           w.Remove(f);
+       },
+       "Cannot open FPools.txt\n"},
+      {"Tables.ini and FPools.txt missing", german,
+       [](Workspace& w) {
+         w.Remove("Tables.ini");
+         w.Remove("FPools.txt");
+       },
+       "Cannot open Tables.ini in current directory\n"},
       {"no AlsTeams.txt, German run", german,
        [](Workspace& w) { w.Remove("AlsTeams.txt"); },
        "Cannot open AlsTeams.txt\n"},

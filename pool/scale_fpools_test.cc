@@ -74,7 +74,7 @@ TEST(ScaleFPoolsTest, TruncatingArithmetic) {
   } cases[] = {{7, 50, 3},     {1, 50, 0},        {10, 150, 15},
                {12, 100, 12},  {5, 0, 0},         {99, 99, 98},
                {32767, 100, 32767}, {20000, 163, 32600}, {1, 3276700, 32767},
-               {-5, 50, -5},   {0, 200, 0}};
+               {-5, 50, -5},   {0, 200, 0},       {100, 32767, 32767}};
   for (const auto& c : cases) {
     Pass p({{"Pool", 1, 0, {{5, c.quantity}, {9, c.quantity}}}}, kGermanTeams, {});
     ASSERT_EQ(p.Scale(SideCode::kGerman, c.percent, c.percent, 1, 1), 1);
@@ -84,9 +84,14 @@ TEST(ScaleFPoolsTest, TruncatingArithmetic) {
 }
 
 TEST(ScaleFPoolsTest, QuantitiesBeyondTheFieldFailTheWholePass) {
-  for (int percent : {164, 1000, 2147483647}) {
-    Pass p({{"Pool", 1, 0, {{5, 20000}}}}, kGermanTeams, {});
-    EXPECT_EQ(p.Scale(SideCode::kGerman, percent, 100, 100, 100), 0);
+  const struct {
+    int quantity, percent;
+  } cases[] = {{20000, 164},   {20000, 1000}, {20000, 2147483647},
+               {100, 32768},   {16384, 200}};  // 32768, one over
+  for (const auto& c : cases) {
+    Pass p({{"Pool", 1, 0, {{5, c.quantity}}}}, kGermanTeams, {});
+    EXPECT_EQ(p.Scale(SideCode::kGerman, c.percent, 100, 100, 100), 0)
+        << c.quantity << " at " << c.percent;
     EXPECT_EQ(p.messages.lines, Lines{"Error--Scaled quantity exceeds 32767"});
   }
 }
@@ -285,6 +290,52 @@ TEST(ScaleFPoolsTest, UnreadableClassFieldsFailOnlyWhenASearchReachesThem) {
     EXPECT_EQ(p.messages.lines, c.message ? Lines{c.message} : Lines{});
     EXPECT_EQ(p.Quantity(0, 1), c.message ? 10 : 5);
   }
+}
+
+// A `Class` that cannot be read ends the search even when a later record
+// holds the class. "Back" moves the team columns back by 560 bytes: the
+// `Class` of records 0 and 1 lies before the bytes, record 2's at 0.
+TEST(ScaleFPoolsTest, AnUnreadableClassBeforeTheMatchFailsTheSearch) {
+  const std::string back = "\"Back\",S,-560\r\n\"Class\",W";
+  std::string teams(3 * testdata::kTeamSize, '\0');
+  testdata::PutWord(&teams, 0, 5);
+  testdata::PutWord(&teams, 2, kMediumTank);
+  const struct {
+    SideCode side;
+    int nationality;
+    std::string layout;
+    const char* message;
+  } cases[] = {
+      {SideCode::kGerman, 1, GermanLayoutWith("\"Class\",W", back),
+       "Error--Can't get GETeams Class"},
+      {SideCode::kAllied, 0, LayoutWith("\"Class\",W", back),
+       "Error--Can't get AlsTeams Class"},
+  };
+  for (const auto& c : cases) {
+    Pass p({{"Pool", c.nationality, 0, {{5, 10}}}}, {}, {}, c.layout);
+    EXPECT_TRUE(p.geteams.LoadBytes(teams));
+    EXPECT_TRUE(p.alsteams.LoadBytes(teams));
+    EXPECT_EQ(p.Scale(c.side, 50, 50, 50, 50), 0) << c.message;
+    EXPECT_EQ(p.messages.lines, Lines{c.message});
+    EXPECT_EQ(p.Quantity(0, 1), 10) << c.message;
+  }
+}
+
+// Team records of a negative class are passed over and take no other
+// class's place; class 0 resolves like any other, with slots after it.
+TEST(ScaleFPoolsTest, NegativeTeamClassesAreSkippedAndClassZeroResolves) {
+  Pass p({{"Pool", 1, 0, {{0, 10}, {32767, 10}, {9, 10}}}},
+         {{"Minus one", -1, kRifle},
+          {"Lowest", -32768, kRifle},
+          {"Zero", 0, kMediumTank},
+          {"Highest", 32767, kMediumTank},
+          {"Rifles", 9, kRifle}},
+         {});
+  ASSERT_EQ(p.Scale(SideCode::kGerman, 50, 20, 1, 1), 1)
+      << testing::PrintToString(p.messages.lines);
+  EXPECT_EQ(p.Quantity(0, 1), 5);
+  EXPECT_EQ(p.Quantity(0, 2), 5);
+  EXPECT_EQ(p.Quantity(0, 3), 2);
 }
 
 // The team index reads every class's `Type` when it is built, but a `Type`

@@ -165,6 +165,24 @@ TEST(ReadLayoutsTest, LineEnds) {
   }
 }
 
+// Only a CR right before an LF belongs to the line end: on a last line
+// without LF it is part of the header, which is then not recognised.
+TEST(ReadLayoutsTest, HeaderLineEnds) {
+  const struct {
+    const char* text;
+    int32_t record_size;  // of GETeams: 0 when the header is not recognised
+  } cases[] = {
+      {"[GETeams]", 260},          {"[GETeams]\n", 260},
+      {"[GETeams]\r\n", 260},      {"[GETeams]\r", 0},
+      {"[FPools]\n[GETeams]\r", 0}, {"[GETeams]\r\r\n", 0},
+  };
+  for (const auto& c : cases) {
+    Tables t;
+    ASSERT_TRUE(t.Read(c.text)) << c.text;
+    EXPECT_EQ(t.geteams.recordSize(), c.record_size) << c.text;
+  }
+}
+
 TEST(ReadLayoutsTest, NoLimitOnColumnsNamesOrLines) {
   const std::string long_name(5000, 'n');
   std::string text = "[FPools]\n\"" + long_name + "\",S," +
