@@ -105,7 +105,6 @@ bool RenameOver(const std::string& from, const std::string& to) {
 
 void* AllocateFileBuffer(size_t size) {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
-  // Below a few large pages the alignment buys nothing.
   constexpr size_t kLargePage = size_t{2} << 20;
   constexpr size_t kWorthIt = 2 * kLargePage;
   if (size >= kWorthIt && size <= SIZE_MAX - kLargePage) {

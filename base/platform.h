@@ -29,11 +29,9 @@ int64_t FileSizeOf(std::FILE* file);
 [[nodiscard]] bool RenameOver(const std::string& from, const std::string& to);
 
 // Allocates `size` bytes to hold a whole file, to be released with
-// std::free, or returns null. Where the system has large memory pages, a
-// large buffer is aligned to them and backed by them: it is then mapped
-// and reached with far fewer page faults and TLB misses than page by page,
-// which on some machines makes filling and reading a large file's bytes many
-// times faster. It may take up to one large page more than `size`.
+// std::free, or returns null. On Linux a buffer of 4 MiB or more is aligned
+// to 2 MiB and advised for transparent huge pages, and may take up to 2 MiB
+// more than `size` (why, and what it saves: bench/README.md).
 [[nodiscard]] void* AllocateFileBuffer(size_t size);
 
 // This process's id, to make names of temporary files unique.

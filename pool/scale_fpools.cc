@@ -48,8 +48,6 @@ int ScaleFPools(SideCode side, RecordTable* fpools,
     return 0;
   };
 
-  // The pools are far larger than the cache; fetching records ahead keeps
-  // the pass from waiting on memory at every record.
   for (int i = 0; i < fpools->recordCount(); ++i) {
     fpools->PrefetchAhead(i);
     std::string_view name;
@@ -101,11 +99,10 @@ int ScaleFPools(SideCode side, RecordTable* fpools,
       if (!fpools->GetWord(i, slots.quantity[k], &quantity))
         return fail("Can't get qty");
 
-      // Only positive quantities are scaled. The rest, and those of no
-      // category, come out as they went in (quantity * 100 / 100), so the
-      // slot needs no branch on its category: the pools hold them all mixed.
-      // (The mask picks 100 for a quantity that is not positive without a
-      // branch; a branch here would be mispredicted at random.)
+      // Only positive quantities of a category are scaled; the rest come out
+      // as they went in (quantity * 100 / 100). The mask picks 100 for a
+      // quantity that is not positive. No branch on the category or the
+      // sign (why, and what it saves: bench/README.md).
       const int pct = percent_of[static_cast<int>(category) &
                                      -static_cast<int>(quantity > 0)];
       // 64 bits hold any quantity times any 32-bit percentage.
