@@ -38,8 +38,9 @@ const char kWriteFailed[] = "Failed to write FPools.txt to Output folder\n";
 std::string ScaledPools(const std::vector<std::array<int, 3>>& changes) {
   std::string bytes = testdata::PoolRecords(kPools);
   for (const auto& [pool, slot, value] : changes) {
-    testdata::PutWord(&bytes, pool * testdata::kPoolSize +
-                                  testdata::QuantityOffset(slot), value);
+    testdata::PutWord(
+        &bytes, pool * testdata::kPoolSize + testdata::QuantityOffset(slot),
+        value);
   }
   return bytes;
 }
@@ -129,8 +130,14 @@ TEST_P(EndToEndTest, FailuresWriteNothing) {
       {"no arguments", {}, nullptr, kUsage},
       {"four arguments", {"g", "1", "2", "3"}, nullptr, kUsage},
       {"six arguments", {"g", "1", "2", "3", "4", "5"}, nullptr, kUsage},
-      {"negative percentage", {"g", "100", "-1", "50", "60"}, nullptr, kNegative},
-      {"huge negative", {"g", "1", "1", "1", "-99999999999"}, nullptr, kNegative},
+      {"negative percentage",
+       {"g", "100", "-1", "50", "60"},
+       nullptr,
+       kNegative},
+      {"huge negative",
+       {"g", "1", "1", "1", "-99999999999"},
+       nullptr,
+       kNegative},
       {"negative before side", {"x", "-5", "1", "1", "1"}, nullptr, kNegative},
       {"bad side", {"x", "1", "1", "1", "1"}, nullptr, kBadSide},
       {"empty side", {"", "1", "1", "1", "1"}, nullptr, kBadSide},
@@ -141,7 +148,9 @@ TEST_P(EndToEndTest, FailuresWriteNothing) {
       {"no Tables.ini", german, [](Workspace& w) { w.Remove("Tables.ini"); },
        "Cannot open Tables.ini in current directory\n"},
       {"bad type letter", german,
-       [](Workspace& w) { w.Write("Tables.ini", "[FPools]\r\n\"Name\",x\r\n"); },
+       [](Workspace& w) {
+         w.Write("Tables.ini", "[FPools]\r\n\"Name\",x\r\n");
+       },
        "Unknown col type: x\n\n"},
       {"column without type", german,
        [](Workspace& w) { w.Write("Tables.ini", "[FPools]\n\"Name\"\n"); },
@@ -210,10 +219,12 @@ TEST_P(EndToEndTest, FailuresWriteNothing) {
       {"unknown class", german,
        [](Workspace& w) { w.Write("GETeams.txt", testdata::TeamRecords({})); },
        "Error--Failed to dereference  German team class\n"},
-      {"scaled quantity too large", {"g", "99999999999", "1", "1", "1"},
-       nullptr, "Error--Scaled quantity exceeds 32767\n"},
-      {"no Output directory", german,
-       [](Workspace& w) { w.Remove("Output"); }, kWriteFailed},
+      {"scaled quantity too large",
+       {"g", "99999999999", "1", "1", "1"},
+       nullptr,
+       "Error--Scaled quantity exceeds 32767\n"},
+      {"no Output directory", german, [](Workspace& w) { w.Remove("Output"); },
+       kWriteFailed},
       {"Output is a file", german,
        [](Workspace& w) {
          w.Remove("Output");
@@ -247,8 +258,7 @@ TEST_P(EndToEndTest, FailuresWriteNothing) {
 // must still take the old one's place, and no temporary file may stay.
 TEST_P(EndToEndTest, AnExistingOutputFileIsReplacedWhole) {
   Workspace w;
-  testdata::WriteFile(w.Path("Output/FPools.txt"),
-                      std::string(10000, 'x'));
+  testdata::WriteFile(w.Path("Output/FPools.txt"), std::string(10000, 'x'));
   const ProcessResult r = Run(w, {"a", "100", "100", "100", "100"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, Printed(kSuccess));
@@ -267,8 +277,7 @@ TEST_P(EndToEndTest, AnExistingOutputFileIsReplacedWhole) {
 
 // The program of this build, or the command in TOVRAND_COMMAND.
 INSTANTIATE_TEST_SUITE_P(Native, EndToEndTest,
-                         ::testing::Values(Program{
-                             ProgramUnderTest(), "\n"}));
+                         ::testing::Values(Program{ProgramUnderTest(), "\n"}));
 
 #ifdef TOVRAND_WINE_SCRIPT
 // The Windows tovrand.exe under Wine, through the script that the build

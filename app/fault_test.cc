@@ -43,7 +43,8 @@ void MakeSparse(Workspace& w, const std::string& name, uintmax_t size) {
 }
 
 // Makes `name` a symbolic link to `target`.
-void MakeLink(Workspace& w, const std::string& name, const std::string& target) {
+void MakeLink(Workspace& w, const std::string& name,
+              const std::string& target) {
   w.Remove(name);
   fs::create_symlink(target, w.Path(name));
 }
@@ -54,9 +55,11 @@ std::string ManyPools(int count) {
   std::vector<testdata::Pool> pools;
   for (int i = 0; i < count; ++i) {
     const bool german = i % 2 == 1;
-    pools.push_back({"Pool " + std::to_string(i), german ? 1 : 0,
-                     i % 3 == 0 ? 0 : 1944,
-                     {{5, 12 + i % 7}, {german ? 9 : 7, 4}, {german ? 11 : 8, 3}}});
+    pools.push_back(
+        {"Pool " + std::to_string(i),
+         german ? 1 : 0,
+         i % 3 == 0 ? 0 : 1944,
+         {{5, 12 + i % 7}, {german ? 9 : 7, 4}, {german ? 11 : 8, 3}}});
   }
   return testdata::PoolRecords(pools);
 }
@@ -78,8 +81,8 @@ void ExpectEachFailsAndWritesNothing(const std::vector<FaultCase>& cases) {
     w.WritePreviousOutput();
     if (c.setup) c.setup(w);
     const auto before = w.OutputState();
-    const ProcessResult r = c.wrapper.empty() ? w.Run(c.args)
-                                              : w.RunWrapped(c.wrapper, c.args);
+    const ProcessResult r =
+        c.wrapper.empty() ? w.Run(c.args) : w.RunWrapped(c.wrapper, c.args);
     w.ExpectFailedAndUnchanged(r, c.out, before, c.what);
   }
 }
@@ -97,8 +100,8 @@ TEST(FaultTest, ADiskThatFillsUpLeavesThePreviousOutput) {
        kWriteFailed},
       {"one byte short", kGermanRun, nullptr, SizeLimited(standard - 1),
        kWriteFailed},
-      {"half of a large file", kAlliedRun, large_pools,
-       SizeLimited(large / 2), kWriteFailed},
+      {"half of a large file", kAlliedRun, large_pools, SizeLimited(large / 2),
+       kWriteFailed},
       {"one byte short of a large file", kGermanRun, large_pools,
        SizeLimited(large - 1), kWriteFailed},
   });
@@ -166,7 +169,8 @@ TEST(FaultTest, InputsTooLargeForARecordTable) {
 #ifdef TOVRAND_SANITIZER_CANARY
   const std::string little_memory;
 #else
-  const std::string little_memory = "sh -c 'ulimit -v 262144 && exec \"$@\"' sh";
+  const std::string little_memory =
+      "sh -c 'ulimit -v 262144 && exec \"$@\"' sh";
 #endif
   ExpectEachFailsAndWritesNothing({
       {"FPools.txt of 2147483648 bytes", kGermanRun,
@@ -179,8 +183,8 @@ TEST(FaultTest, InputsTooLargeForARecordTable) {
        "FPools.txt is too large: more than 2147483647 bytes\n"},
       {"AlsTeams.txt one byte over", kAlliedRun, sparse("AlsTeams.txt", over),
        "", "AlsTeams.txt is too large: more than 2147483647 bytes\n"},
-      {"GETeams.txt one byte over", kGermanRun, sparse("GETeams.txt", over),
-       "", "GETeams.txt is too large: more than 2147483647 bytes\n"},
+      {"GETeams.txt one byte over", kGermanRun, sparse("GETeams.txt", over), "",
+       "GETeams.txt is too large: more than 2147483647 bytes\n"},
   });
 }
 

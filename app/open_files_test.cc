@@ -3,11 +3,10 @@
 // and after a write that fails. Each case runs in this process and compares
 // the open file descriptors before and after.
 
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
@@ -83,8 +82,7 @@ bool LoadLayoutsIn(const Workspace& w) {
   CollectedMessages messages;
   FatalStop fatal;
   InDirectory in_workspace(w.Dir());
-  return LoadLayouts(&bgroups, &fpools, &geteams, &alsteams, &messages,
-                     &fatal);
+  return LoadLayouts(&bgroups, &fpools, &geteams, &alsteams, &messages, &fatal);
 }
 
 const std::vector<const char*> kRun = {"g", "100", "80", "50", "60"};
@@ -107,10 +105,8 @@ TEST(OpenFilesTest, EveryPathClosesWhatItOpened) {
        [](Workspace& w) { return Load(w.Path("Missing.txt")); }, false},
       {"load a directory (opens, then fails to read)",
        [](Workspace& w) { return Load(w.Path("Output")); }, false},
-      {"load a file whose reads fail", [](Workspace&) {
-         return Load("/proc/self/mem");
-       },
-       false},
+      {"load a file whose reads fail",
+       [](Workspace&) { return Load("/proc/self/mem"); }, false},
       {"load a file over the length limit",
        [](Workspace& w) {
          testdata::WriteFile(w.Path("Huge.txt"), "");
@@ -118,7 +114,8 @@ TEST(OpenFilesTest, EveryPathClosesWhatItOpened) {
          return Load(w.Path("Huge.txt"));
        },
        false},
-      {"save", [&](Workspace& w) { return Save(w.Path("Output/Out.txt"), pools); },
+      {"save",
+       [&](Workspace& w) { return Save(w.Path("Output/Out.txt"), pools); },
        true},
       {"save into a missing directory",
        [&](Workspace& w) { return Save(w.Path("Missing/Out.txt"), pools); },

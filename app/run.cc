@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "pool/scale_fpools.h"
 #include "base/decimal.h"
-#include "table/layout_reader.h"
 #include "base/platform.h"
+#include "pool/scale_fpools.h"
+#include "table/layout_reader.h"
 #include "table/record_table.h"
 
 namespace tovrand {
@@ -65,8 +65,7 @@ int Run(int argc, const char* const* argv, Messages* messages) {
   const SideCode side = letter == 'a' ? SideCode::kAllied : SideCode::kGerman;
 
   FatalStop fatal;
-  if (!LoadLayouts(&bgroups, &fpools, &geteams, &alsteams, messages,
-                   &fatal)) {
+  if (!LoadLayouts(&bgroups, &fpools, &geteams, &alsteams, messages, &fatal)) {
     if (fatal.raised) messages->Line(fatal.message);
     return 1;
   }

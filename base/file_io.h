@@ -33,7 +33,7 @@ enum class ReadResult {
 // file gives an empty buffer with no storage. On anything but kOk, `out` is
 // left empty.
 [[nodiscard]] ReadResult ReadWholeFile(const std::string& path, size_t max_size,
-                         ByteBuffer* out);
+                                       ByteBuffer* out);
 
 // Raises the fatal stop for a read that ran out of memory, "malloc failed"
 // or "realloc failed" as the first allocation or a later one failed.
@@ -45,8 +45,8 @@ bool RaiseIfOutOfMemory(ReadResult result, FatalStop* fatal);
 // the flush and the close are checked, and only then is the temporary file
 // renamed over `path`. On any failure the temporary file is removed and
 // false is returned.
-[[nodiscard]] bool WriteFileAtomically(const std::string& path, const unsigned char* data,
-                         size_t size);
+[[nodiscard]] bool WriteFileAtomically(const std::string& path,
+                                       const unsigned char* data, size_t size);
 
 }  // namespace tovrand
 

@@ -20,9 +20,9 @@ TEST(ReadWholeFileTest, TheLimitIsTheLargestSizeRead) {
     size_t size;
     ReadResult result;
   } cases[] = {
-      {10, 0, ReadResult::kOk},        {10, 9, ReadResult::kOk},
-      {10, 10, ReadResult::kOk},       {10, 11, ReadResult::kTooLarge},
-      {0, 0, ReadResult::kOk},         {0, 1, ReadResult::kTooLarge},
+      {10, 0, ReadResult::kOk},  {10, 9, ReadResult::kOk},
+      {10, 10, ReadResult::kOk}, {10, 11, ReadResult::kTooLarge},
+      {0, 0, ReadResult::kOk},   {0, 1, ReadResult::kTooLarge},
   };
   for (const auto& c : cases) {
     ScratchDir dir;

@@ -47,9 +47,10 @@ TEST(BenchDataTest, DataIsWellFormedAndRunsForEitherSide) {
     std::string error;
     ASSERT_TRUE(bench::MakeData(dir.path(), shape, &error)) << error;
     const Files files(dir);
-    EXPECT_EQ(static_cast<int64_t>(files.layout.size() + files.fpools.size() +
-                                   files.alsteams.size() + files.geteams.size()),
-              bench::InputBytes(shape));
+    EXPECT_EQ(
+        static_cast<int64_t>(files.layout.size() + files.fpools.size() +
+                             files.alsteams.size() + files.geteams.size()),
+        bench::InputBytes(shape));
     ASSERT_EQ(files.fpools.size(), shape.pools * testdata::kPoolSize);
 
     // Each side's classes are 0 .. teams-1, each once, not in record order.
@@ -118,15 +119,17 @@ TEST(BenchDataTest, TheSameShapeGivesTheSameBytes) {
   std::string error;
   ASSERT_TRUE(bench::MakeData(a.path(), {300, 8, 100, 5}, &error));
   ASSERT_TRUE(bench::MakeData(b.path(), {300, 8, 100, 5}, &error));
-  for (const char* name : {"Tables.ini", "FPools.txt", "AlsTeams.txt",
-                           "GETeams.txt"})
+  for (const char* name :
+       {"Tables.ini", "FPools.txt", "AlsTeams.txt", "GETeams.txt"})
     EXPECT_EQ(ReadFile(a / name), ReadFile(b / name)) << name;
 }
 
 TEST(BenchDataTest, BadShapesAreRefused) {
-  const bench::DataShape shapes[] = {
-      {-1, 16, 600, 1}, {10, 0, 600, 1}, {10, 20, 600, 1},
-      {10, 16, 0, 1},   {10, 16, 32769, 1}};
+  const bench::DataShape shapes[] = {{-1, 16, 600, 1},
+                                     {10, 0, 600, 1},
+                                     {10, 20, 600, 1},
+                                     {10, 16, 0, 1},
+                                     {10, 16, 32769, 1}};
   for (const bench::DataShape& shape : shapes) {
     ScratchDir dir;
     std::string error;

@@ -129,8 +129,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   RecordTable bgroups, fpools, geteams, alsteams;
   FatalStop fatal;
-  const bool ok =
-      tovrand::ReadLayouts(text, &bgroups, &fpools, &geteams, &alsteams, &fatal);
+  const bool ok = tovrand::ReadLayouts(text, &bgroups, &fpools, &geteams,
+                                       &alsteams, &fatal);
   Check(ok != fatal.raised, "false exactly after a fatal stop");
   Check(ok || !fatal.message.empty(), "a fatal stop has a message");
   if (!ok) return 0;

@@ -85,8 +85,8 @@ void CheckOutput(const RunInput& input) {
         "a successful run leaves only FPools.txt in Output");
   tovrand::RecordTable bgroups, fpools, geteams, alsteams;
   tovrand::FatalStop fatal;
-  Check(tovrand::ReadLayouts(*input.files[0], &bgroups, &fpools, &geteams, &alsteams,
-                    &fatal),
+  Check(tovrand::ReadLayouts(*input.files[0], &bgroups, &fpools, &geteams,
+                             &alsteams, &fatal),
         "the layout of a successful run reads");
   Check(fpools.LoadBytes(*input.files[1]), "FPools.txt is held");
   Check(IsScaledFrom(fpools, SideOf(input), output->at("FPools.txt")),
@@ -105,7 +105,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<const char*> argv = {"tovrand"};
   for (const std::string& arg : input.args) argv.push_back(arg.c_str());
   CollectedMessages messages;
-  const int status = tovrand::Run(static_cast<int>(argv.size()), argv.data(), &messages);
+  const int status =
+      tovrand::Run(static_cast<int>(argv.size()), argv.data(), &messages);
 
   for (int i = 0; i < kRunFileCount; ++i) {
     Check(ReadIfFile(kRunFiles[i]) == input.files[i],

@@ -24,7 +24,8 @@ RecordTable MakeTable(int32_t record_size, const Columns& columns,
 // The indexes of the writable bytes.
 std::vector<int> Writable(const RecordTable& table, int side) {
   std::vector<int> indexes;
-  const std::vector<bool> writable = WritableBytes(table, static_cast<SideCode>(side));
+  const std::vector<bool> writable =
+      WritableBytes(table, static_cast<SideCode>(side));
   for (size_t i = 0; i < writable.size(); ++i) {
     if (writable[i]) indexes.push_back(static_cast<int>(i));
   }
@@ -32,8 +33,8 @@ std::vector<int> Writable(const RecordTable& table, int side) {
 }
 
 // Nationality, a pad byte, one slot: 6-byte records.
-const Columns kOneSlot = {{"Nationality", 1}, {"Pad", 1},
-                          {"Team Class 1", 2}, {"Quantity 1", 2}};
+const Columns kOneSlot = {
+    {"Nationality", 1}, {"Pad", 1}, {"Team Class 1", 2}, {"Quantity 1", 2}};
 
 TEST(WritableBytesTest, QuantitiesOfThePoolsThatMayBeTheSides) {
   const struct {
@@ -44,37 +45,80 @@ TEST(WritableBytesTest, QuantitiesOfThePoolsThatMayBeTheSides) {
     int side;
     std::vector<int> writable;
   } cases[] = {
-      {"German pools", 6, kOneSlot, std::string("\1.....\0.....\1.....", 18),
-       1, {4, 5, 16, 17}},
-      {"Allied pools", 6, kOneSlot, std::string("\1.....\0.....\1.....", 18),
-       0, {10, 11}},
-      {"other nationalities", 6, kOneSlot, std::string("\2.....\xFF.....", 12),
-       1, {}},
-      {"trailing bytes are no pool", 6, kOneSlot,
-       std::string("\1.....\1....", 11), 1, {4, 5}},
-      {"slots end before the first missing Team Class", 11,
-       {{"Nationality", 1}, {"Team Class 1", 2}, {"Quantity 1", 2},
-        {"Quantity 2", 2}, {"Team Class 3", 2}, {"Quantity 3", 2}},
-       std::string("\1..........", 11), 1, {3, 4}},
-      {"a slot without Quantity is skipped", 9,
-       {{"Nationality", 1}, {"Team Class 1", 2}, {"Team Class 2", 2},
-        {"Quantity 2", 2}, {"Pad", 2}},
-       std::string("\1........", 9), 1, {5, 6}},
-      {"a quantity not whole inside the bytes", 4,
+      {"German pools",
+       6,
+       kOneSlot,
+       std::string("\1.....\0.....\1.....", 18),
+       1,
+       {4, 5, 16, 17}},
+      {"Allied pools",
+       6,
+       kOneSlot,
+       std::string("\1.....\0.....\1.....", 18),
+       0,
+       {10, 11}},
+      {"other nationalities",
+       6,
+       kOneSlot,
+       std::string("\2.....\xFF.....", 12),
+       1,
+       {}},
+      {"trailing bytes are no pool",
+       6,
+       kOneSlot,
+       std::string("\1.....\1....", 11),
+       1,
+       {4, 5}},
+      {"slots end before the first missing Team Class",
+       11,
+       {{"Nationality", 1},
+        {"Team Class 1", 2},
+        {"Quantity 1", 2},
+        {"Quantity 2", 2},
+        {"Team Class 3", 2},
+        {"Quantity 3", 2}},
+       std::string("\1..........", 11),
+       1,
+       {3, 4}},
+      {"a slot without Quantity is skipped",
+       9,
+       {{"Nationality", 1},
+        {"Team Class 1", 2},
+        {"Team Class 2", 2},
+        {"Quantity 2", 2},
+        {"Pad", 2}},
+       std::string("\1........", 9),
+       1,
+       {5, 6}},
+      {"a quantity not whole inside the bytes",
+       4,
        {{"Nationality", 1}, {"Team Class 1", 2}, {"Pad", 3}, {"Quantity 1", 2}},
-       std::string("\1...\1...", 8), 1, {6, 7}},
-      {"a Nationality before the bytes", 4,
-       {{"Team Class 1", 2}, {"Quantity 1", 2}, {"Back", -7},
+       std::string("\1...\1...", 8),
+       1,
+       {6, 7}},
+      {"a Nationality before the bytes",
+       4,
+       {{"Team Class 1", 2},
+        {"Quantity 1", 2},
+        {"Back", -7},
         {"Nationality", 1}},
-       std::string(".\1......", 8), 1, {6, 7}},
+       std::string(".\1......", 8),
+       1,
+       {6, 7}},
       // Quantity 1 of each pool is its last byte and the next pool's
       // Nationality: scaling a pool may make the next one the side's.
-      {"a pool made the side's by the one before", 4,
+      {"a pool made the side's by the one before",
+       4,
        {{"Nationality", 1}, {"Team Class 1", 2}, {"Quantity 1", 2}},
-       std::string("\1...\0...\0...", 12), 1, {3, 4, 7, 8}},
-      {"only by the ones before", 4,
+       std::string("\1...\0...\0...", 12),
+       1,
+       {3, 4, 7, 8}},
+      {"only by the ones before",
+       4,
        {{"Nationality", 1}, {"Team Class 1", 2}, {"Quantity 1", 2}},
-       std::string("\0...\0...\1...", 12), 1, {}},
+       std::string("\0...\0...\1...", 12),
+       1,
+       {}},
   };
   for (const auto& c : cases) {
     const RecordTable table = MakeTable(c.record_size, c.columns, c.bytes);
@@ -99,7 +143,8 @@ TEST(IsScaledFromTest, OnlyWritableBytesMayDiffer) {
       {"longer", input + ".", false},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(IsScaledFrom(table, SideCode::kGerman, c.output), c.scaled) << c.what;
+    EXPECT_EQ(IsScaledFrom(table, SideCode::kGerman, c.output), c.scaled)
+        << c.what;
   }
 }
 

@@ -18,7 +18,7 @@ std::string Bytes(const char (&text)[N]) {
 
 // A run of these arguments whose files are all present, with these bytes.
 RunInput MakeRun(Args args, std::string layout, std::string pools,
-             std::string allied, std::string german) {
+                 std::string allied, std::string german) {
   RunInput run;
   run.args = std::move(args);
   run.files[0] = std::move(layout);
@@ -48,10 +48,10 @@ TEST(RunInputTest, Decodes) {
       {"unknown flags are ignored", "\xC0", MakeRun({}, "", "", "", "")},
       {"five parts", Bytes("\0g\0001\\|ini\\|fp\\|al\\|ge"),
        MakeRun({"g", "1"}, "ini", "fp", "al", "ge")},
-      {"any byte but a backslash ends a part",
-       Bytes("\0a\\\0b\\\\\\\\c\\zd"),
+      {"any byte but a backslash ends a part", Bytes("\0a\\\0b\\\\\\\\c\\zd"),
        MakeRun({"a"}, "b\\\\c", "d", "", "")},
-      {"a backslash at the very end", Bytes("\0\\|x\\"), MakeRun({}, "x", "", "", "")},
+      {"a backslash at the very end", Bytes("\0\\|x\\"),
+       MakeRun({}, "x", "", "", "")},
       {"parts after the fifth are ignored", Bytes("\0\\|\\|\\|\\|\\|extra"),
        MakeRun({}, "", "", "", "")},
       {"empty and unended arguments", Bytes("\0a\0\0b"),

@@ -16,7 +16,7 @@ namespace {
 // Only the first six characters of a name are compared.
 constexpr size_t kPrefixLength = 6;
 constexpr char kKeptPrefixes[][kPrefixLength + 1] = {"German", "Allied",
-                                                    "Americ"};
+                                                     "Americ"};
 
 bool HasKeptPrefix(std::string_view name) {
   if (name.size() < kPrefixLength) return false;
@@ -29,9 +29,9 @@ bool HasKeptPrefix(std::string_view name) {
 
 }  // namespace
 
-int ScaleFPools(SideCode side, RecordTable* fpools,
-                const RecordTable& geteams, const RecordTable& alsteams,
-                const Percentages& percent, Messages* messages) {
+int ScaleFPools(SideCode side, RecordTable* fpools, const RecordTable& geteams,
+                const RecordTable& alsteams, const Percentages& percent,
+                Messages* messages) {
   const Column name_column = fpools->Find("Name");
   const Column nationality_column = fpools->Find("Nationality");
   const Column date_column = fpools->Find("Date");
@@ -89,8 +89,9 @@ int ScaleFPools(SideCode side, RecordTable* fpools,
           return fail(allied ? "Error--Can't get AlsTeams Class"
                              : "Error--Can't get GETeams Class");
         case ClassIndex::Result::kMissing:
-          return fail(allied ? "Error--Failed to dereference  Allied team class"
-                             : "Error--Failed to dereference  German team class");
+          return fail(allied
+                          ? "Error--Failed to dereference  Allied team class"
+                          : "Error--Failed to dereference  German team class");
         case ClassIndex::Result::kTypeUnreadable:
           return fail("Error--Failed to get GETeams type");
       }
@@ -104,7 +105,7 @@ int ScaleFPools(SideCode side, RecordTable* fpools,
       // quantity that is not positive. No branch on the category or the
       // sign (why, and what it saves: bench/README.md).
       const int pct = percent_of[static_cast<int>(category) &
-                                     -static_cast<int>(quantity > 0)];
+                                 -static_cast<int>(quantity > 0)];
       // 64 bits hold any quantity times any 32-bit percentage.
       const int64_t scaled = static_cast<int64_t>(quantity) * pct / 100;
       if (scaled > kMaxQuantity)

@@ -46,21 +46,22 @@ struct Pass {
   }
 
   int Quantity(int pool, int k) const {
-    return testdata::GetWord(Bytes(), pool * testdata::kPoolSize +
-                                          testdata::QuantityOffset(k));
+    return testdata::GetWord(
+        Bytes(), pool * testdata::kPoolSize + testdata::QuantityOffset(k));
   }
 };
 
 const std::vector<Team> kGermanTeams = {{"Panzer IV", 5, kMediumTank},
-                                   {"Grenadiers", 9, kRifle},
-                                   {"Opel Blitz", 11, kTruck},
-                                   {"Pioniere", 12, kEngineer}};
+                                        {"Grenadiers", 9, kRifle},
+                                        {"Opel Blitz", 11, kTruck},
+                                        {"Pioniere", 12, kEngineer}};
 const std::vector<Team> kAlliedTeams = {{"Sherman", 5, kMediumTank},
-                                   {"Riflemen", 7, kRifle},
-                                   {"Jeep", 8, kReconVehicle}};
+                                        {"Riflemen", 7, kRifle},
+                                        {"Jeep", 8, kReconVehicle}};
 
 TEST(ScaleFPoolsTest, WorkedExample) {
-  Pass p({{"Kampfgruppe", 1, 3, {{5, 12}, {9, 4}, {11, 0}}}}, kGermanTeams, kAlliedTeams);
+  Pass p({{"Kampfgruppe", 1, 3, {{5, 12}, {9, 4}, {11, 0}}}}, kGermanTeams,
+         kAlliedTeams);
   ASSERT_EQ(p.Scale(SideCode::kGerman, 100, 80, 50, 60), 1);
   EXPECT_TRUE(p.messages.lines.empty());
   EXPECT_EQ(p.Quantity(0, 1), 6);
@@ -71,12 +72,13 @@ TEST(ScaleFPoolsTest, WorkedExample) {
 TEST(ScaleFPoolsTest, TruncatingArithmetic) {
   const struct {
     int quantity, percent, scaled;
-  } cases[] = {{7, 50, 3},     {1, 50, 0},        {10, 150, 15},
-               {12, 100, 12},  {5, 0, 0},         {99, 99, 98},
+  } cases[] = {{7, 50, 3},          {1, 50, 0},          {10, 150, 15},
+               {12, 100, 12},       {5, 0, 0},           {99, 99, 98},
                {32767, 100, 32767}, {20000, 163, 32600}, {1, 3276700, 32767},
-               {-5, 50, -5},   {0, 200, 0},       {100, 32767, 32767}};
+               {-5, 50, -5},        {0, 200, 0},         {100, 32767, 32767}};
   for (const auto& c : cases) {
-    Pass p({{"Pool", 1, 0, {{5, c.quantity}, {9, c.quantity}}}}, kGermanTeams, {});
+    Pass p({{"Pool", 1, 0, {{5, c.quantity}, {9, c.quantity}}}}, kGermanTeams,
+           {});
     ASSERT_EQ(p.Scale(SideCode::kGerman, c.percent, c.percent, 1, 1), 1);
     EXPECT_EQ(p.Quantity(0, 1), c.scaled) << c.quantity << " at " << c.percent;
     EXPECT_EQ(p.Quantity(0, 2), c.scaled) << c.quantity << " at " << c.percent;
@@ -86,8 +88,11 @@ TEST(ScaleFPoolsTest, TruncatingArithmetic) {
 TEST(ScaleFPoolsTest, QuantitiesBeyondTheFieldFailTheWholePass) {
   const struct {
     int quantity, percent;
-  } cases[] = {{20000, 164},   {20000, 1000}, {20000, 2147483647},
-               {100, 32768},   {16384, 200}};  // 32768, one over
+  } cases[] = {{20000, 164},
+               {20000, 1000},
+               {20000, 2147483647},
+               {100, 32768},
+               {16384, 200}};  // 32768, one over
   for (const auto& c : cases) {
     Pass p({{"Pool", 1, 0, {{5, c.quantity}}}}, kGermanTeams, {});
     EXPECT_EQ(p.Scale(SideCode::kGerman, c.percent, 100, 100, 100), 0)
@@ -132,7 +137,8 @@ TEST(ScaleFPoolsTest, DateSelectsThePercentages) {
     int tank, inf;
   } cases[] = {{0, 90, 80}, {1, 70, 60}, {-1, 70, 60}, {1944, 70, 60}};
   for (const auto& c : cases) {
-    Pass p({{"Pool", 1, c.date, {{5, 100}, {9, 100}, {11, 100}}}}, kGermanTeams, {});
+    Pass p({{"Pool", 1, c.date, {{5, 100}, {9, 100}, {11, 100}}}}, kGermanTeams,
+           {});
     ASSERT_EQ(p.Scale(SideCode::kGerman, 90, 80, 70, 60), 1);
     EXPECT_EQ(p.Quantity(0, 1), c.tank) << c.date;
     EXPECT_EQ(p.Quantity(0, 2), c.inf) << c.date;
@@ -142,7 +148,8 @@ TEST(ScaleFPoolsTest, DateSelectsThePercentages) {
 
 TEST(ScaleFPoolsTest, TheSidesTeamTableResolvesClasses) {
   // Class 5 is a tank for both sides, class 7 a rifle only for the Allies.
-  Pass p({{"Task Force", 0, 0, {{5, 10}, {7, 10}, {8, 10}}}}, kGermanTeams, kAlliedTeams);
+  Pass p({{"Task Force", 0, 0, {{5, 10}, {7, 10}, {8, 10}}}}, kGermanTeams,
+         kAlliedTeams);
   ASSERT_EQ(p.Scale(SideCode::kAllied, 50, 20, 1, 1), 1);
   EXPECT_EQ(p.Quantity(0, 1), 5);
   EXPECT_EQ(p.Quantity(0, 2), 2);
@@ -150,8 +157,8 @@ TEST(ScaleFPoolsTest, TheSidesTeamTableResolvesClasses) {
 }
 
 TEST(ScaleFPoolsTest, TheFirstTeamOfAClassGivesTheType) {
-  Pass p({{"Pool", 1, 0, {{5, 10}}}}, {{"Rifles", 5, kRifle}, {"Tank", 5, kLightTank}},
-         {});
+  Pass p({{"Pool", 1, 0, {{5, 10}}}},
+         {{"Rifles", 5, kRifle}, {"Tank", 5, kLightTank}}, {});
   ASSERT_EQ(p.Scale(SideCode::kGerman, 50, 20, 1, 1), 1);
   EXPECT_EQ(p.Quantity(0, 1), 2);
 }
@@ -207,7 +214,8 @@ TEST(ScaleFPoolsTest, FailureMessages) {
   const std::vector<Pool> german_pool = {{"Pool", 1, 0, {{5, 10}, {9, 0}}}};
   const std::vector<Pool> allied_pool = {{"Pool", 0, 0, {{5, 10}, {7, 0}}}};
   std::vector<Pool> full(1, {"Full", 1, 0, {}});
-  for (int k = 0; k < testdata::kPoolSlots; ++k) full[0].slots.push_back({5, 1});
+  for (int k = 0; k < testdata::kPoolSlots; ++k)
+    full[0].slots.push_back({5, 1});
   const struct {
     const char* what;
     std::vector<Pool> pools;
@@ -216,37 +224,54 @@ TEST(ScaleFPoolsTest, FailureMessages) {
     std::string layout;
     const char* message;
   } cases[] = {
-      {"no Name column", german_pool, SideCode::kGerman, kGermanTeams, kAlliedTeams,
-       LayoutWith("\"Name\",S,40\r\n\"Nationality\"", "\"Title\",S,40\r\n\"Nationality\""),
+      {"no Name column", german_pool, SideCode::kGerman, kGermanTeams,
+       kAlliedTeams,
+       LayoutWith("\"Name\",S,40\r\n\"Nationality\"",
+                  "\"Title\",S,40\r\n\"Nationality\""),
        "Error--No name"},
-      {"no Nationality column", german_pool, SideCode::kGerman, kGermanTeams, kAlliedTeams,
-       LayoutWith("\"Nationality\",B", "\"Nation\",B"),
+      {"no Nationality column", german_pool, SideCode::kGerman, kGermanTeams,
+       kAlliedTeams, LayoutWith("\"Nationality\",B", "\"Nation\",B"),
        "Failed to get Nationality from FPools"},
-      {"no Date column", german_pool, SideCode::kGerman, kGermanTeams, kAlliedTeams,
-       LayoutWith("\"Date\",W", "\"Year\",W"), "Failed to get Date from FPools"},
-      {"every slot column used", full, SideCode::kGerman, kGermanTeams, kAlliedTeams,
-       testdata::StandardLayout(), "Error--Can't get Team Class"},
-      {"no Quantity 2 column", german_pool, SideCode::kGerman, kGermanTeams, kAlliedTeams,
-       LayoutWith("\"Quantity 2\",W", "\"Qty 2\",W"), "Can't get qty"},
-      {"German class missing, quantity 0", german_pool, SideCode::kGerman,
-       {{"Tank", 5, kMediumTank}}, kAlliedTeams, testdata::StandardLayout(),
+      {"no Date column", german_pool, SideCode::kGerman, kGermanTeams,
+       kAlliedTeams, LayoutWith("\"Date\",W", "\"Year\",W"),
+       "Failed to get Date from FPools"},
+      {"every slot column used", full, SideCode::kGerman, kGermanTeams,
+       kAlliedTeams, testdata::StandardLayout(), "Error--Can't get Team Class"},
+      {"no Quantity 2 column", german_pool, SideCode::kGerman, kGermanTeams,
+       kAlliedTeams, LayoutWith("\"Quantity 2\",W", "\"Qty 2\",W"),
+       "Can't get qty"},
+      {"German class missing, quantity 0",
+       german_pool,
+       SideCode::kGerman,
+       {{"Tank", 5, kMediumTank}},
+       kAlliedTeams,
+       testdata::StandardLayout(),
        "Error--Failed to dereference  German team class"},
-      {"Allied class missing, quantity 0", allied_pool, SideCode::kAllied, kGermanTeams,
-       {{"Tank", 5, kMediumTank}}, testdata::StandardLayout(),
-       "Error--Failed to dereference  Allied team class"},
-      {"empty Allied table", allied_pool, SideCode::kAllied, kGermanTeams, {},
+      {"Allied class missing, quantity 0",
+       allied_pool,
+       SideCode::kAllied,
+       kGermanTeams,
+       {{"Tank", 5, kMediumTank}},
        testdata::StandardLayout(),
        "Error--Failed to dereference  Allied team class"},
-      {"no GETeams Class column", german_pool, SideCode::kGerman, kGermanTeams, kAlliedTeams,
-       GermanLayoutWith("\"Class\",W", "\"Klasse\",W"),
+      {"empty Allied table",
+       allied_pool,
+       SideCode::kAllied,
+       kGermanTeams,
+       {},
+       testdata::StandardLayout(),
+       "Error--Failed to dereference  Allied team class"},
+      {"no GETeams Class column", german_pool, SideCode::kGerman, kGermanTeams,
+       kAlliedTeams, GermanLayoutWith("\"Class\",W", "\"Klasse\",W"),
        "Error--Can't get GETeams Class"},
-      {"no AlsTeams Class column", allied_pool, SideCode::kAllied, kGermanTeams, kAlliedTeams,
-       LayoutWith("\"Class\",W", "\"Kind\",W"), "Error--Can't get AlsTeams Class"},
-      {"no GETeams Type column", german_pool, SideCode::kGerman, kGermanTeams, kAlliedTeams,
-       GermanLayoutWith("\"Type\",W", "\"Art\",W"),
+      {"no AlsTeams Class column", allied_pool, SideCode::kAllied, kGermanTeams,
+       kAlliedTeams, LayoutWith("\"Class\",W", "\"Kind\",W"),
+       "Error--Can't get AlsTeams Class"},
+      {"no GETeams Type column", german_pool, SideCode::kGerman, kGermanTeams,
+       kAlliedTeams, GermanLayoutWith("\"Type\",W", "\"Art\",W"),
        "Error--Failed to get GETeams type"},
-      {"no AlsTeams Type column", allied_pool, SideCode::kAllied, kGermanTeams, kAlliedTeams,
-       LayoutWith("\"Type\",W", "\"Kind\",W"),
+      {"no AlsTeams Type column", allied_pool, SideCode::kAllied, kGermanTeams,
+       kAlliedTeams, LayoutWith("\"Type\",W", "\"Kind\",W"),
        "Error--Failed to get GETeams type"},
   };
   for (const auto& c : cases) {
@@ -264,9 +289,9 @@ TEST(ScaleFPoolsTest, UnreadableClassFieldsFailOnlyWhenASearchReachesThem) {
   // record's first, the low byte of its `Type` (Light Tank, 33): the class
   // reads as 33 * 256 + the last byte, and the last record's `Class` would
   // cross the end of the bytes.
-  const std::string layout = GermanLayoutWith(
-      "\"Name\",S,40\r\n\"Class\",W\r\n\"Type\",W",
-      "\"Type\",W\r\n\"Name\",S,257\r\n\"Class\",W");
+  const std::string layout =
+      GermanLayoutWith("\"Name\",S,40\r\n\"Class\",W\r\n\"Type\",W",
+                       "\"Type\",W\r\n\"Name\",S,257\r\n\"Class\",W");
   auto teams_with = [](int record, int low_byte) {
     std::string bytes(3 * testdata::kTeamSize, '\0');
     for (int j = 0; j < 3; ++j) bytes[j * testdata::kTeamSize] = kLightTank;
@@ -344,9 +369,9 @@ TEST(ScaleFPoolsTest, NegativeTeamClassesAreSkippedAndClassZeroResolves) {
 TEST(ScaleFPoolsTest, UnreadableTypeFailsOnlyTheSlotsThatReachIt) {
   // `Type` just past a record's end reads the next record's first two bytes
   // (set to Light Tank, 33) and, for the last record, lies outside the bytes.
-  const std::string layout = GermanLayoutWith(
-      "\"Name\",S,40\r\n\"Class\",W\r\n\"Type\",W",
-      "\"Name\",S,258\r\n\"Class\",W\r\n\"Type\",W");
+  const std::string layout =
+      GermanLayoutWith("\"Name\",S,40\r\n\"Class\",W\r\n\"Type\",W",
+                       "\"Name\",S,258\r\n\"Class\",W\r\n\"Type\",W");
   auto teams_of = [](const std::vector<int>& classes) {
     std::string bytes(classes.size() * testdata::kTeamSize, '\0');
     for (size_t j = 0; j < classes.size(); ++j) {
@@ -385,7 +410,8 @@ TEST(ScaleFPoolsTest, OnlyScaledQuantitiesChange) {
          kGermanTeams, kAlliedTeams);
   ASSERT_EQ(p.Scale(SideCode::kGerman, 100, 100, 50, 100), 1);
   std::string expected = p.original;
-  testdata::PutWord(&expected, 2 * testdata::kPoolSize + testdata::QuantityOffset(1), 4);
+  testdata::PutWord(&expected,
+                    2 * testdata::kPoolSize + testdata::QuantityOffset(1), 4);
   EXPECT_EQ(p.Bytes(), expected);
 }
 

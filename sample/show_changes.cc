@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "base/file_io.h"
-#include "table/layout_reader.h"
 #include "base/messages.h"
 #include "pool/slot_columns.h"
+#include "table/layout_reader.h"
 #include "table/record_table.h"
 
 namespace {
@@ -131,8 +131,8 @@ int Compare(const std::string& layout_path, const std::string& old_path,
   RecordTable geteams;
   RecordTable alsteams;
   FatalStop fatal;
-  if (!tovrand::ReadLayouts(ReadLayoutText(layout_path), &bgroups, &old_pools, &geteams,
-                   &alsteams, &fatal)) {
+  if (!tovrand::ReadLayouts(ReadLayoutText(layout_path), &bgroups, &old_pools,
+                            &geteams, &alsteams, &fatal)) {
     std::string message = fatal.message;
     while (!message.empty() && message.back() == '\n') message.pop_back();
     throw BadInput{layout_path + ": " + message};

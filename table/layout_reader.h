@@ -45,8 +45,8 @@ constexpr int32_t kGETeamsRecordSize = 260;
 // one of B P W I H S ("Unknown col type: x" and an empty line), or one that
 // has no type at all. Prints nothing.
 [[nodiscard]] bool ReadLayouts(std::string_view text, RecordTable* bgroups,
-                 RecordTable* fpools, RecordTable* geteams,
-                 RecordTable* alsteams, FatalStop* fatal);
+                               RecordTable* fpools, RecordTable* geteams,
+                               RecordTable* alsteams, FatalStop* fatal);
 
 // Reads Tables.ini in the current directory and fills the layouts as
 // ReadLayouts does. When the file cannot be read it prints "Cannot open

@@ -97,21 +97,23 @@ TEST(ReadLayoutsTest, FatalStops) {
 
 TEST(ReadLayoutsTest, LinesOutsideRecognisedSectionsAreNeverParsed) {
   Tables t;
-  ASSERT_TRUE(t.Read("\"Before\",x\n"
-                     "[fpools]\n\"Lower\",x\n"
-                     "[FPools] \n\"Trailing blank\",x\n"
-                     "[Other]\n\"Other\",x\n"
-                     "[FPools]\n\"Kept\",W\n"));
+  ASSERT_TRUE(
+      t.Read("\"Before\",x\n"
+             "[fpools]\n\"Lower\",x\n"
+             "[FPools] \n\"Trailing blank\",x\n"
+             "[Other]\n\"Other\",x\n"
+             "[FPools]\n\"Kept\",W\n"));
   EXPECT_FALSE(t.fatal.raised);
   EXPECT_EQ(Describe(t.fpools), Layout{"Kept:W:2"});
 }
 
 TEST(ReadLayoutsTest, SectionsFillTheirOwnTables) {
   Tables t;
-  ASSERT_TRUE(t.Read("[GETeams]\n\"G\",W\n"
-                     "[AlsTeams]\n\"A\",B\n"
-                     "[BGroups]\n\"B\",I\n"
-                     "[FPools]\n[Unused]\n"));
+  ASSERT_TRUE(
+      t.Read("[GETeams]\n\"G\",W\n"
+             "[AlsTeams]\n\"A\",B\n"
+             "[BGroups]\n\"B\",I\n"
+             "[FPools]\n[Unused]\n"));
   EXPECT_EQ(Describe(t.geteams), Layout{"G:W:2"});
   EXPECT_EQ(Describe(t.alsteams), Layout{"A:B:1"});
   EXPECT_EQ(Describe(t.bgroups), Layout{"B:I:4"});
@@ -133,9 +135,10 @@ TEST(ReadLayoutsTest, MissingSectionsAndEmptyFilesLeaveTablesEmpty) {
 
 TEST(ReadLayoutsTest, ASectionReadTwiceKeepsTheLaterOne) {
   Tables t;
-  ASSERT_TRUE(t.Read("[FPools]\n\"A\",W\n\"B\",W\n\"C\",W\n"
-                     "[GETeams]\n\"G\",W\n"
-                     "[FPools]\n\"D\",B\n"));
+  ASSERT_TRUE(
+      t.Read("[FPools]\n\"A\",W\n\"B\",W\n\"C\",W\n"
+             "[GETeams]\n\"G\",W\n"
+             "[FPools]\n\"D\",B\n"));
   EXPECT_EQ(Describe(t.fpools), Layout{"D:B:1"});
   EXPECT_EQ(Describe(t.geteams), Layout{"G:W:2"});
 }
@@ -172,9 +175,8 @@ TEST(ReadLayoutsTest, HeaderLineEnds) {
     const char* text;
     int32_t record_size;  // of GETeams: 0 when the header is not recognised
   } cases[] = {
-      {"[GETeams]", 260},          {"[GETeams]\n", 260},
-      {"[GETeams]\r\n", 260},      {"[GETeams]\r", 0},
-      {"[FPools]\n[GETeams]\r", 0}, {"[GETeams]\r\r\n", 0},
+      {"[GETeams]", 260}, {"[GETeams]\n", 260},         {"[GETeams]\r\n", 260},
+      {"[GETeams]\r", 0}, {"[FPools]\n[GETeams]\r", 0}, {"[GETeams]\r\r\n", 0},
   };
   for (const auto& c : cases) {
     Tables t;
@@ -185,8 +187,8 @@ TEST(ReadLayoutsTest, HeaderLineEnds) {
 
 TEST(ReadLayoutsTest, NoLimitOnColumnsNamesOrLines) {
   const std::string long_name(5000, 'n');
-  std::string text = "[FPools]\n\"" + long_name + "\",S," +
-                     std::string(3000, ' ') + "7\n";
+  std::string text =
+      "[FPools]\n\"" + long_name + "\",S," + std::string(3000, ' ') + "7\n";
   for (int k = 0; k < 1000; ++k) text += "\"C" + std::to_string(k) + "\",W\n";
   Tables t;
   ASSERT_TRUE(t.Read(text));
@@ -217,8 +219,8 @@ TEST(LoadLayoutsTest, MissingFileIsReportedAndNotFatal) {
   InDirectory in_empty(empty.path());
   EXPECT_FALSE(LoadLayouts(&b, &f, &g, &a, &messages, &fatal));
   EXPECT_FALSE(fatal.raised);
-  EXPECT_EQ(messages.lines,
-            std::vector<std::string>{"Cannot open Tables.ini in current directory"});
+  EXPECT_EQ(messages.lines, std::vector<std::string>{
+                                "Cannot open Tables.ini in current directory"});
 }
 
 }  // namespace

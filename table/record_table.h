@@ -8,9 +8,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "table/column_def.h"
 #include "base/file_io.h"
 #include "base/messages.h"
+#include "table/column_def.h"
 
 namespace tovrand {
 
@@ -67,7 +67,7 @@ class RecordTable {
   // only when the first byte is outside the loaded bytes. The view is valid
   // until the table is loaded again.
   [[nodiscard]] int GetText(int index, Column column, std::string_view* text,
-              size_t max_chars = SIZE_MAX) const;
+                            size_t max_chars = SIZE_MAX) const;
 
   // A hint for a loop that reads the records in order, called as it comes
   // to record `index`: the bytes of a record a few further on are fetched
@@ -79,7 +79,8 @@ class RecordTable {
   [[nodiscard]] int GetWord(int index, std::string_view name, int* value) const;
   [[nodiscard]] int PutWord(int index, std::string_view name, int value);
   [[nodiscard]] int GetByte(int index, std::string_view name, int* value) const;
-  [[nodiscard]] int GetText(int index, std::string_view name, std::string_view* text) const;
+  [[nodiscard]] int GetText(int index, std::string_view name,
+                            std::string_view* text) const;
 
   // Where the field of `size` bytes of record `index` starts in data(), or
   // -1 when the index is out of range, the column was not found, or the
@@ -112,8 +113,7 @@ inline int64_t RecordTable::FieldStart(int index, Column column,
   if (!column.found || index < 0 || index >= record_count_) return -1;
   const int64_t start =
       static_cast<int64_t>(index) * record_size_ + column.offset;
-  if (start < 0 || start > static_cast<int64_t>(buffer_.size) - size)
-    return -1;
+  if (start < 0 || start > static_cast<int64_t>(buffer_.size) - size) return -1;
   return start;
 }
 

@@ -37,8 +37,11 @@ TEST(RecordTableTest, FieldsAreLittleEndianAndSigned) {
   const struct {
     int value;
     const char* bytes;
-  } puts[] = {{-1, "\xFF\xFF"}, {0x1234, "\x34\x12"}, {70000, "\x70\x11"},
-              {-32769, "\xFF\x7F"}, {0, "\0\0"}};
+  } puts[] = {{-1, "\xFF\xFF"},
+              {0x1234, "\x34\x12"},
+              {70000, "\x70\x11"},
+              {-32769, "\xFF\x7F"},
+              {0, "\0\0"}};
   for (const auto& p : puts) {
     ASSERT_EQ(t.PutWord(0, "Word", p.value), 1);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(t.data()) + 1, 2),
@@ -52,7 +55,8 @@ TEST(RecordTableTest, FieldsAreLittleEndianAndSigned) {
 
 TEST(RecordTableTest, OffsetsAreSignedSumsAndTheFirstNameWins) {
   RecordTable t = MakeTable(
-      8, {{"A", 2}, {"Dup", 2}, {"Zero", 0}, {"Back", -3}, {"B", 2}, {"Dup", 1}},
+      8,
+      {{"A", 2}, {"Dup", 2}, {"Zero", 0}, {"Back", -3}, {"B", 2}, {"Dup", 1}},
       "01234567");
   EXPECT_EQ(t.Find("A").offset, 0);
   EXPECT_EQ(t.Find("Dup").offset, 2);
@@ -80,8 +84,8 @@ TEST(RecordTableTest, AccessesOutsideTheBytesFail) {
     bool word_ok;
     bool byte_ok;
   } cases[] = {
-      {"Back", 0, true, true},    {"Back", 1, true, true},
-      {"Front", 0, false, false}, {"Front", 1, true, true},
+      {"Back", 0, true, true},      {"Back", 1, true, true},
+      {"Front", 0, false, false},   {"Front", 1, true, true},
       {"Missing", 0, false, false}, {"Back", -1, false, false},
       {"Back", 2, false, false},
   };

@@ -51,8 +51,7 @@ int GetWord(const std::string& bytes, size_t offset) {
 namespace {
 
 void PutName(std::string* record, const std::string& name, size_t width) {
-  record->replace(0, name.size() < width ? name.size() : width, name, 0,
-                  width);
+  record->replace(0, name.size() < width ? name.size() : width, name, 0, width);
 }
 
 }  // namespace
@@ -68,7 +67,8 @@ std::string PoolRecords(const std::vector<Pool>& pools) {
       const bool given = static_cast<size_t>(k) <= pool.slots.size();
       PutWord(&record, TeamClassOffset(k),
               given ? pool.slots[k - 1].team_class : -1);
-      PutWord(&record, QuantityOffset(k), given ? pool.slots[k - 1].quantity : 0);
+      PutWord(&record, QuantityOffset(k),
+              given ? pool.slots[k - 1].quantity : 0);
     }
     bytes += record;
   }

@@ -32,7 +32,8 @@ std::string ReadFile(const std::string& path) {
 
 std::optional<std::string> ReadIfFile(const std::string& path) {
   std::error_code error;
-  if (!fs::is_regular_file(fs::symlink_status(path, error))) return std::nullopt;
+  if (!fs::is_regular_file(fs::symlink_status(path, error)))
+    return std::nullopt;
   return ReadFile(path);
 }
 

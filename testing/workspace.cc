@@ -1,8 +1,8 @@
 #include "testing/workspace.h"
 
-#include <filesystem>
-
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include "pool/team_types.h"
 
@@ -68,8 +68,8 @@ std::vector<std::string> Workspace::OutputEntries() const {
 }
 
 std::map<std::string, std::string> Workspace::OutputState() const {
-  return testdata::DirectoryState(dir_ / "Output").value_or(
-      std::map<std::string, std::string>());
+  return testdata::DirectoryState(dir_ / "Output")
+      .value_or(std::map<std::string, std::string>());
 }
 
 void Workspace::WritePreviousOutput() {
