@@ -23,7 +23,7 @@ class ClassIndex {
   explicit ClassIndex(const RecordTable& teams);
 
   // Looks up a class from 0 to 32767; on kFound sets `*category`.
-  Result Find(int team_class, TeamCategory* category) const {
+  [[nodiscard]] Result Find(int team_class, TeamCategory* category) const {
     const uint8_t entry = team_class >= 0 && team_class < kClasses
                               ? entries_[static_cast<size_t>(team_class)]
                               : kNotSeen;
