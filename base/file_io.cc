@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "base/platform.h"
+#include "base/temp_file.h"
 
 namespace tovrand {
 
@@ -23,7 +24,7 @@ constexpr size_t kChunk = 1 << 16;
 ReadResult ReadWholeFile(const std::string& path, size_t max_size,
                          ByteBuffer* out) {
   *out = ByteBuffer();
-  FilePtr file(std::fopen(path.c_str(), "rb"));
+  FilePtr file(OpenRegularFile(path));
   if (!file) return ReadResult::kCannotOpen;
 
   // Size the buffer from the file's size when it is known, so a regular file
@@ -63,37 +64,33 @@ ReadResult ReadWholeFile(const std::string& path, size_t max_size,
   return ReadResult::kOk;
 }
 
-bool RaiseIfOutOfMemory(ReadResult result, FatalStop* fatal) {
-  if (result == ReadResult::kNoMemory) {
-    fatal->Raise("malloc failed");
-  } else if (result == ReadResult::kNoMemoryToGrow) {
-    fatal->Raise("realloc failed");
-  } else {
-    return false;
+bool ReadInputFile(const std::string& path, ByteBuffer* out, FatalStop* fatal) {
+  switch (ReadWholeFile(path, kMaxInputSize, out)) {
+    case ReadResult::kOk:
+      return true;
+    case ReadResult::kCannotOpen:
+    case ReadResult::kReadError:
+      return false;
+    case ReadResult::kTooLarge:
+      fatal->Raise(path + " is too large: more than 2147483647 bytes");
+      return false;
+    case ReadResult::kNoMemory:
+      fatal->Raise("malloc failed");
+      return false;
+    case ReadResult::kNoMemoryToGrow:
+      fatal->Raise("realloc failed");
+      return false;
   }
-  return true;
+  return false;
 }
 
 bool WriteFileAtomically(const std::string& path, const unsigned char* data,
                          size_t size) {
-  // A name beside the target that no other run uses; a stale one left by a
-  // run that was killed is skipped, never overwritten.
-  std::string temp;
-  FilePtr file;
-  for (int attempt = 0; attempt < 100 && !file; ++attempt) {
-    temp = path + "." + std::to_string(ProcessId()) + "." +
-           std::to_string(attempt) + ".tmp";
-    file.reset(CreateNewFile(temp));
-  }
-  if (!file) return false;
-
-  bool ok = size == 0 || std::fwrite(data, 1, size, file.get()) == size;
-  ok = std::fflush(file.get()) == 0 && ok;
-  ok = !std::ferror(file.get()) && ok;
-  ok = std::fclose(file.release()) == 0 && ok;
-  if (ok) ok = RenameOver(temp, path);
-  if (!ok) std::remove(temp.c_str());
-  return ok;
+  RemoveLeftovers(path);
+  ReplacedFile replaced;
+  if (!InspectTarget(path, &replaced)) return false;
+  TempFile temp;  // removed by its destructor unless committed
+  return temp.Create(path) && temp.Write(data, size) && temp.Commit(replaced);
 }
 
 }  // namespace tovrand

@@ -30,21 +30,29 @@ enum class ReadResult {
 };
 
 // Reads the file at `path` whole, in binary, in a few bulk reads. An empty
-// file gives an empty buffer with no storage. On anything but kOk, `out` is
+// file gives an empty buffer with no storage. Anything but a regular file
+// (after following links) cannot be opened. On anything but kOk, `out` is
 // left empty.
 [[nodiscard]] ReadResult ReadWholeFile(const std::string& path, size_t max_size,
                                        ByteBuffer* out);
 
-// Raises the fatal stop for a read that ran out of memory, "malloc failed"
-// or "realloc failed" as the first allocation or a later one failed.
-// Returns whether it did.
-bool RaiseIfOutOfMemory(ReadResult result, FatalStop* fatal);
+// The largest input file: record indices and byte offsets are 32-bit.
+constexpr size_t kMaxInputSize = 2147483647;
+
+// Reads the input file `path` whole. Returns false when it cannot be opened
+// or read; raises the fatal stop when it is larger than kMaxInputSize
+// ("<path> is too large: more than 2147483647 bytes") or memory runs out
+// ("malloc failed", "realloc failed").
+[[nodiscard]] bool ReadInputFile(const std::string& path, ByteBuffer* out,
+                                 FatalStop* fatal);
 
 // Replaces the file at `path` with `size` bytes from `data`, or leaves it as
-// it was. The bytes go to a new temporary file beside `path`; every write,
-// the flush and the close are checked, and only then is the temporary file
-// renamed over `path`. On any failure the temporary file is removed and
-// false is returned.
+// it was. Leftovers of earlier runs that were stopped are removed first. A
+// file at `path` that this user could not open for writing is left alone
+// (false); a replaced file keeps its permissions. The bytes go to a new
+// temporary file beside `path` (base/temp_file.h); every write and the sync
+// to disk are checked, and only then is the temporary file renamed over
+// `path`. On any failure, or an interrupt, the temporary file is removed.
 [[nodiscard]] bool WriteFileAtomically(const std::string& path,
                                        const unsigned char* data, size_t size);
 

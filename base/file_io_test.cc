@@ -5,7 +5,6 @@
 #include <map>
 #include <string>
 
-#include "base/platform.h"
 #include "testing/files.h"
 #include "testing/scratch_dir.h"
 
@@ -38,29 +37,6 @@ TEST(ReadWholeFileTest, TheLimitIsTheLargestSizeRead) {
     EXPECT_EQ(out.size, read.size());
     EXPECT_EQ(read, c.result == ReadResult::kOk ? bytes : "")
         << c.size << " bytes, limit " << c.limit;
-  }
-}
-
-// Temporary files left by an earlier run of the same process id are
-// skipped: never overwritten, reused or removed, and no reason to fail.
-TEST(WriteFileAtomicallyTest, LeftoverTemporaryFilesAreLeftAlone) {
-  for (int leftovers : {0, 1, 2}) {
-    ScratchDir dir;
-    const std::string path = dir / "FPools.txt";
-    testdata::WriteFile(path, "old output");
-    std::map<std::string, std::string> expected = {{"FPools.txt", "new bytes"}};
-    for (int n = 0; n < leftovers; ++n) {
-      const std::string name = "FPools.txt." + std::to_string(ProcessId()) +
-                               "." + std::to_string(n) + ".tmp";
-      const std::string bytes = "leftover " + std::to_string(n);
-      testdata::WriteFile(dir / name, bytes);
-      expected[name] = bytes;
-    }
-    const std::string data = "new bytes";
-    EXPECT_TRUE(WriteFileAtomically(
-        path, reinterpret_cast<const unsigned char*>(data.data()), data.size()))
-        << leftovers;
-    EXPECT_EQ(testdata::DirectoryState(dir.path()), expected) << leftovers;
   }
 }
 

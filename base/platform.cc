@@ -30,11 +30,13 @@ int64_t FileSizeOf(std::FILE* file) {
   return st.st_size;
 }
 
-std::FILE* CreateNewFile(const std::string& path) {
-  int fd = _open(path.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY,
-                 _S_IREAD | _S_IWRITE);
+std::FILE* OpenRegularFile(const std::string& path) {
+  const int fd = _open(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
   if (fd < 0) return nullptr;
-  std::FILE* file = _fdopen(fd, "wb");
+  struct _stati64 st;
+  std::FILE* file = nullptr;
+  if (_fstati64(fd, &st) == 0 && (st.st_mode & _S_IFMT) == _S_IFREG)
+    file = _fdopen(fd, "rb");
   if (file == nullptr) _close(fd);
   return file;
 }
@@ -64,12 +66,6 @@ bool SameFile(const std::string& a, const std::string& b) {
          ia.nFileIndexLow == ib.nFileIndexLow;
 }
 
-bool RenameOver(const std::string& from, const std::string& to) {
-  // A plain rename does not replace an existing file on Windows.
-  return MoveFileExA(from.c_str(), to.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-}
-
 // Large pages need a privilege on Windows that a modder's account lacks.
 void* AllocateFileBuffer(size_t size) { return std::malloc(size); }
 
@@ -85,10 +81,16 @@ int64_t FileSizeOf(std::FILE* file) {
   return st.st_size;
 }
 
-std::FILE* CreateNewFile(const std::string& path) {
-  int fd = open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+std::FILE* OpenRegularFile(const std::string& path) {
+  // Not blocking, so that opening a pipe does not wait for its writer.
+  const int fd =
+      open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) return nullptr;
-  std::FILE* file = fdopen(fd, "wb");
+  struct stat st;
+  std::FILE* file = nullptr;
+  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+      fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0)
+    file = fdopen(fd, "rb");
   if (file == nullptr) close(fd);
   return file;
 }
@@ -97,10 +99,6 @@ bool SameFile(const std::string& a, const std::string& b) {
   struct stat sa, sb;
   return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 &&
          sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
-
-bool RenameOver(const std::string& from, const std::string& to) {
-  return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
 void* AllocateFileBuffer(size_t size) {

@@ -17,16 +17,14 @@ extern const char kPathSeparator;
 // known up front (a pipe, a device). Leaves the position at the start.
 int64_t FileSizeOf(std::FILE* file);
 
-// Creates `path` for binary writing only if it does not exist yet. Returns
-// null when it exists or cannot be created.
-[[nodiscard]] std::FILE* CreateNewFile(const std::string& path);
+// Opens `path` for binary reading if it is a regular file, after following
+// links. Returns null when it cannot be opened or is anything else (a
+// folder, a pipe, a device), without waiting for a pipe's writer.
+[[nodiscard]] std::FILE* OpenRegularFile(const std::string& path);
 
 // Whether `a` and `b` name the same existing file or directory, through
 // whatever links lead to it. False when either cannot be reached.
 [[nodiscard]] bool SameFile(const std::string& a, const std::string& b);
-
-// Renames `from` to `to`, replacing an existing file `to` in one step.
-[[nodiscard]] bool RenameOver(const std::string& from, const std::string& to);
 
 // Allocates `size` bytes to hold a whole file, to be released with
 // std::free, or returns null. On Linux a buffer of 4 MiB or more is aligned
@@ -34,7 +32,7 @@ int64_t FileSizeOf(std::FILE* file);
 // more than `size` (why, and what it saves: bench/README.md).
 [[nodiscard]] void* AllocateFileBuffer(size_t size);
 
-// This process's id, to make names of temporary files unique.
+// This process's id, one of the things that make temporary names unique.
 long ProcessId();
 
 }  // namespace tovrand

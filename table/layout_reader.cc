@@ -159,9 +159,8 @@ bool LoadLayouts(RecordTable* bgroups, RecordTable* fpools,
                  RecordTable* geteams, RecordTable* alsteams,
                  Messages* messages, FatalStop* fatal) {
   ByteBuffer file;
-  const ReadResult result = ReadWholeFile("Tables.ini", SIZE_MAX, &file);
-  if (result != ReadResult::kOk) {
-    if (!RaiseIfOutOfMemory(result, fatal))
+  if (!ReadInputFile("Tables.ini", &file, fatal)) {
+    if (!fatal->raised)
       messages->Line("Cannot open Tables.ini in current directory");
     return false;
   }

@@ -19,14 +19,7 @@ void RecordTable::SetLayout(int32_t record_size,
 
 bool RecordTable::Load(const std::string& path, FatalStop* fatal) {
   ByteBuffer loaded;
-  const ReadResult result = ReadWholeFile(path, kMaxLength, &loaded);
-  if (result == ReadResult::kTooLarge) {
-    fatal->Raise(path + " is too large: more than 2147483647 bytes");
-  }
-  if (result != ReadResult::kOk) {
-    RaiseIfOutOfMemory(result, fatal);
-    return false;
-  }
+  if (!ReadInputFile(path, &loaded, fatal)) return false;
   Adopt(std::move(loaded));
   return true;
 }

@@ -33,7 +33,7 @@ struct Column {
 class RecordTable {
  public:
   // The largest file a table holds: its length is a signed 32-bit count.
-  static constexpr size_t kMaxLength = INT32_MAX;
+  static constexpr size_t kMaxLength = kMaxInputSize;
 
   // Sets the record size and the columns, in record order, and resolves
   // each name's offset once. Where two columns share a name, the first one

@@ -1,0 +1,58 @@
+#include "base/temp_file.h"
+
+#include <atomic>
+#include <chrono>
+
+#include "base/platform.h"
+
+namespace tovrand {
+
+namespace {
+
+// splitmix64's finaliser: spreads every input bit over the whole result.
+uint64_t Mix(uint64_t x) {
+  x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9u;
+  x = (x ^ (x >> 27)) * 0x94d049bb133111ebu;
+  return x ^ (x >> 31);
+}
+
+bool IsHexDigitOrDot(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || c == '.';
+}
+
+}  // namespace
+
+std::string NextTempName(const std::string& target) {
+  // The clock tells runs apart where process ids repeat (a container, a
+  // fresh Wine server); the process id tells apart runs that start in the
+  // same tick; the counter, names within one run. Where all three meet, the
+  // exclusive create finds the name taken and the next one differs.
+  static std::atomic<uint64_t> counter{0};
+  static const char here = 0;
+  const uint64_t now = static_cast<uint64_t>(
+      std::chrono::system_clock::now().time_since_epoch().count());
+  uint64_t x = Mix(now);
+  x = Mix(x ^ static_cast<uint64_t>(ProcessId()));
+  x = Mix(x ^ reinterpret_cast<uintptr_t>(&here));
+  x = Mix(x ^ counter.fetch_add(1));
+  static const char kHex[] = "0123456789abcdef";
+  std::string name = target + ".";
+  for (int shift = 60; shift >= 0; shift -= 4) name += kHex[(x >> shift) & 15];
+  return name + ".tmp";
+}
+
+bool IsTempNameOf(const std::string& name, const std::string& target_name) {
+  const std::string suffix = ".tmp";
+  const size_t prefix = target_name.size() + 1;
+  if (name.size() <= prefix + suffix.size() ||
+      name.compare(0, target_name.size(), target_name) != 0 ||
+      name[target_name.size()] != '.' ||
+      name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+    return false;
+  for (size_t i = prefix; i < name.size() - suffix.size(); ++i) {
+    if (!IsHexDigitOrDot(name[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace tovrand

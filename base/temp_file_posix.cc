@@ -1,0 +1,295 @@
+// The temporary file on POSIX systems: an exclusive create, a record lock,
+// fdatasync before the rename and fsync of the folder after it, and signal
+// handlers that remove the file when the run is interrupted.
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <vector>
+
+#include "base/temp_file.h"
+
+namespace tovrand {
+
+namespace {
+
+// The signals that end a run early and conventionally allow it to clean
+// up: Ctrl-C, a polite kill, a closed terminal.
+constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int kInterruptCount = sizeof kInterrupts / sizeof kInterrupts[0];
+
+// The temporary file to remove when the run is interrupted, or null. Read
+// in the signal handler, so it must be lock-free.
+std::atomic<const char*> g_temp_path{nullptr};
+static_assert(std::atomic<const char*>::is_always_lock_free,
+              "the signal handler reads the path without a lock");
+
+struct sigaction g_previous[kInterruptCount];
+struct sigaction g_previous_xfsz;
+
+// Only async-signal-safe calls: remove the file, then end the process by
+// the same signal with its default action, so that the parent sees an
+// interrupted run.
+extern "C" void OnInterrupt(int signal_number) {
+  const char* path = g_temp_path.load();
+  if (path != nullptr) unlink(path);
+  struct sigaction default_action = {};
+  default_action.sa_handler = SIG_DFL;
+  sigemptyset(&default_action.sa_mask);
+  sigaction(signal_number, &default_action, nullptr);
+  sigset_t unblock;
+  sigemptyset(&unblock);
+  sigaddset(&unblock, signal_number);
+  sigprocmask(SIG_UNBLOCK, &unblock, nullptr);
+  raise(signal_number);
+}
+
+// Keeps the interrupt signals from arriving while the file and the path
+// the handler reads are changed together.
+class BlockedInterrupts {
+ public:
+  BlockedInterrupts() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (int s : kInterrupts) sigaddset(&set, s);
+    sigprocmask(SIG_BLOCK, &set, &previous_);
+  }
+  ~BlockedInterrupts() { sigprocmask(SIG_SETMASK, &previous_, nullptr); }
+
+ private:
+  sigset_t previous_;
+};
+
+void InstallHandlers() {
+  struct sigaction action = {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  for (int s : kInterrupts) sigaddset(&action.sa_mask, s);
+  action.sa_flags = SA_RESTART;
+  for (int i = 0; i < kInterruptCount; ++i) {
+    sigaction(kInterrupts[i], &action, &g_previous[i]);
+    // A signal ignored when the run started (nohup, a background job)
+    // stays ignored.
+    if (g_previous[i].sa_handler == SIG_IGN)
+      sigaction(kInterrupts[i], &g_previous[i], nullptr);
+  }
+  // Past a file size limit a write then fails with EFBIG, as on a full
+  // disk, instead of the signal ending the run.
+  struct sigaction ignore = {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  sigaction(SIGXFSZ, &ignore, &g_previous_xfsz);
+}
+
+void RestoreHandlers() {
+  for (int i = 0; i < kInterruptCount; ++i)
+    sigaction(kInterrupts[i], &g_previous[i], nullptr);
+  sigaction(SIGXFSZ, &g_previous_xfsz, nullptr);
+}
+
+enum class Lock { kTaken, kHeldByOther, kUnsupported };
+
+// Takes a lock of `type` on the whole file without waiting.
+Lock TryLock(int fd, short type) {
+  struct flock lock = {};
+  lock.l_type = type;
+  lock.l_whence = SEEK_SET;
+  if (fcntl(fd, F_SETLK, &lock) == 0) return Lock::kTaken;
+  return errno == EACCES || errno == EAGAIN ? Lock::kHeldByOther
+                                            : Lock::kUnsupported;
+}
+
+// Whether `path` still names the open file `fd`.
+bool StillNamed(int fd, const std::string& path) {
+  struct stat open_file, named;
+  return fstat(fd, &open_file) == 0 && lstat(path.c_str(), &named) == 0 &&
+         open_file.st_dev == named.st_dev && open_file.st_ino == named.st_ino;
+}
+
+// The folder part of `path`, "." when it has none.
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Removes the leftover at `path` if no running process holds it.
+void RemoveIfUnheld(const std::string& path) {
+  const int flags = O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC;
+  short type = F_RDLCK;
+  int fd = open(path.c_str(), O_RDONLY | flags);
+  if (fd < 0 && errno == EACCES) {
+    fd = open(path.c_str(), O_WRONLY | flags);
+    type = F_WRLCK;
+  }
+  if (fd < 0) return;
+  struct stat st;
+  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+      TryLock(fd, type) == Lock::kTaken && StillNamed(fd, path)) {
+    unlink(path.c_str());
+  }
+  close(fd);  // releases the lock
+}
+
+bool WriteAll(int fd, const unsigned char* data, size_t size) {
+  while (size > 0) {
+    const ssize_t put = write(fd, data, size);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    data += put;
+    size -= static_cast<size_t>(put);
+  }
+  return true;
+}
+
+// Makes the file's bytes reach the disk. A file system that cannot sync
+// (EINVAL) has nothing more to do.
+bool SyncData(int fd) {
+  int result;
+  do {
+#ifdef __linux__
+    result = fdatasync(fd);
+#else
+    result = fsync(fd);
+#endif
+  } while (result != 0 && errno == EINTR);
+  return result == 0 || errno == EINVAL;
+}
+
+// Makes a rename in `folder` reach the disk. Its result is not checked: the
+// rename has been made and cannot be taken back, and some file systems
+// cannot sync a folder.
+void SyncFolder(const std::string& folder) {
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  fsync(fd);
+  close(fd);
+}
+
+}  // namespace
+
+bool InspectTarget(const std::string& target, ReplacedFile* out) {
+  *out = ReplacedFile();
+  // Opening for writing changes nothing and answers exactly whether this
+  // user may write the file: its permissions, a read-only mount, a
+  // directory in its place.
+  const int fd =
+      open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return errno == ENOENT;
+  struct stat st;
+  const bool ok = fstat(fd, &st) == 0;
+  close(fd);
+  out->exists = true;
+  out->permissions = static_cast<uint32_t>(st.st_mode & 07777);
+  return ok;
+}
+
+void RemoveLeftovers(const std::string& target) {
+  const std::string folder = FolderOf(target);
+  const std::string name = NameOf(target);
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) return;
+  std::vector<std::string> leftovers;
+  while (const dirent* entry = readdir(dir)) {
+    if (IsTempNameOf(entry->d_name, name))
+      leftovers.push_back(folder + "/" + entry->d_name);
+  }
+  closedir(dir);
+  for (const std::string& path : leftovers) RemoveIfUnheld(path);
+}
+
+bool TempFile::Create(const std::string& target) {
+  Discard();
+  target_ = target;
+  InstallHandlers();
+  for (;;) {
+    std::string name = NextTempName(target);
+    int error = 0;
+    {
+      BlockedInterrupts blocked;
+      const int fd =
+          open(name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+      error = errno;
+      if (fd >= 0) {
+        path_ = std::move(name);
+        handle_ = fd;
+        g_temp_path.store(path_.c_str());
+      }
+    }
+    if (handle_ < 0) {
+      if (error == EEXIST || error == EINTR) continue;  // taken: another name
+      RestoreHandlers();
+      return false;
+    }
+    const int fd = static_cast<int>(handle_);
+    // Between the create and the lock another run may have taken the file
+    // for a leftover and removed it; then it is left to that run.
+    if (TryLock(fd, F_WRLCK) != Lock::kHeldByOther && StillNamed(fd, path_))
+      return true;
+    {
+      BlockedInterrupts blocked;
+      g_temp_path.store(nullptr);
+    }
+    close(fd);
+    handle_ = -1;
+    path_.clear();
+  }
+}
+
+bool TempFile::Write(const unsigned char* data, size_t size) {
+  return handle_ >= 0 && WriteAll(static_cast<int>(handle_), data, size);
+}
+
+bool TempFile::Commit(const ReplacedFile& replaced) {
+  if (handle_ < 0) return false;
+  const int fd = static_cast<int>(handle_);
+  bool ok = true;
+  if (replaced.exists) {
+    struct stat st;
+    ok = fstat(fd, &st) == 0;
+    if (ok && (st.st_mode & 07777) != replaced.permissions)
+      ok = fchmod(fd, static_cast<mode_t>(replaced.permissions)) == 0;
+  }
+  ok = ok && SyncData(fd);
+  if (ok) {
+    BlockedInterrupts blocked;
+    ok = std::rename(path_.c_str(), target_.c_str()) == 0;
+    if (ok) g_temp_path.store(nullptr);
+  }
+  if (!ok) {
+    Discard();
+    return false;
+  }
+  SyncFolder(FolderOf(target_));
+  close(fd);  // after the rename: the lock is held until the file is in place
+  handle_ = -1;
+  path_.clear();
+  RestoreHandlers();
+  return true;
+}
+
+void TempFile::Discard() {
+  if (handle_ < 0) return;
+  {
+    BlockedInterrupts blocked;
+    unlink(path_.c_str());
+    g_temp_path.store(nullptr);
+  }
+  close(static_cast<int>(handle_));
+  handle_ = -1;
+  path_.clear();
+  RestoreHandlers();
+}
+
+}  // namespace tovrand
