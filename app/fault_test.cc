@@ -7,6 +7,9 @@
 // e2e_test.cc.)
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <functional>
@@ -107,6 +110,23 @@ TEST(FaultTest, ADiskThatFillsUpLeavesThePreviousOutput) {
   });
 }
 
+// Under `ulimit -f` a write past the limit raises SIGXFSZ, which by default
+// kills the writer. (The limit is in blocks of 512 bytes.)
+std::string FileSizeLimit(int blocks) {
+  return "sh -c 'ulimit -f " + std::to_string(blocks) + " && exec \"$@\"' sh";
+}
+
+TEST(FaultTest, AFileSizeLimitIsAFullDisk) {
+  const auto large_pools = [](Workspace& w) {
+    w.Write("FPools.txt", ManyPools(400));
+  };
+  ExpectEachFailsAndWritesNothing({
+      {"1024 bytes", kGermanRun, nullptr, FileSizeLimit(2), kWriteFailed},
+      {"51200 bytes of a large file", kAlliedRun, large_pools,
+       FileSizeLimit(100), kWriteFailed},
+  });
+}
+
 // The wrapper alone is no fault: with room for the whole file the run
 // succeeds, so the failures above come from the full disk.
 TEST(FaultTest, ALimitThatLeavesRoomIsNoFault) {
@@ -154,6 +174,40 @@ TEST(FaultTest, InputsThatCannotBeRead) {
   });
 }
 
+// Each input must be a regular file, after links are followed: a pipe
+// would keep the run waiting for a writer, a device would be read without
+// end or pass for an empty file.
+TEST(FaultTest, InputsThatAreNotRegularFiles) {
+  const auto pipe_named = [](const char* name) {
+    return [name](Workspace& w) {
+      w.Remove(name);
+      ASSERT_EQ(mkfifo(w.Path(name).c_str(), 0644), 0);
+    };
+  };
+  const auto link = [](const char* name, const char* target) {
+    return [name, target](Workspace& w) { MakeLink(w, name, target); };
+  };
+  // Under `timeout`, a run that waits fails the case instead of the suite.
+  const std::string timeout = "timeout 20";
+  ExpectEachFailsAndWritesNothing({
+      {"Tables.ini is a pipe", kGermanRun, pipe_named("Tables.ini"), timeout,
+       "Cannot open Tables.ini in current directory\n"},
+      {"Tables.ini links to /dev/zero", kGermanRun,
+       link("Tables.ini", "/dev/zero"), timeout,
+       "Cannot open Tables.ini in current directory\n"},
+      {"FPools.txt is a pipe", kGermanRun, pipe_named("FPools.txt"), timeout,
+       "Cannot open FPools.txt\n"},
+      {"FPools.txt links to /dev/null", kGermanRun,
+       link("FPools.txt", "/dev/null"), timeout, "Cannot open FPools.txt\n"},
+      {"AlsTeams.txt is a pipe", kAlliedRun, pipe_named("AlsTeams.txt"),
+       timeout, "Cannot open AlsTeams.txt\n"},
+      {"GETeams.txt links to /dev/zero", kGermanRun,
+       link("GETeams.txt", "/dev/zero"), timeout, "Cannot open GETeams.txt\n"},
+      {"GETeams.txt is a pipe", kGermanRun, pipe_named("GETeams.txt"), timeout,
+       "Cannot open GETeams.txt\n"},
+  });
+}
+
 // A record table counts its bytes in 32 bits; a larger file is refused
 // before it is read, never cut short.
 TEST(FaultTest, InputsTooLargeForARecordTable) {
@@ -185,7 +239,70 @@ TEST(FaultTest, InputsTooLargeForARecordTable) {
        "", "AlsTeams.txt is too large: more than 2147483647 bytes\n"},
       {"GETeams.txt one byte over", kGermanRun, sparse("GETeams.txt", over), "",
        "GETeams.txt is too large: more than 2147483647 bytes\n"},
+      {"Tables.ini of 2147483648 bytes", kGermanRun,
+       sparse("Tables.ini", 2147483648u), little_memory,
+       "Tables.ini is too large: more than 2147483647 bytes\n"},
   });
+}
+
+// The prefix that runs the program as a user without privileges: as
+// itself, unless the tests run as root, who may write any file.
+std::string Unprivileged() {
+  return geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups"
+                        : "";
+}
+
+// Lets that user into the workspace: the folders, the inputs and Output.
+void OpenToAll(Workspace& w) {
+  fs::permissions(w.Dir(), fs::perms::all);
+  fs::permissions(w.Path("Output"), fs::perms::all);
+}
+
+void SetMode(Workspace& w, const std::string& name, mode_t mode, bool theirs) {
+  ASSERT_EQ(chmod(w.Path(name).c_str(), mode), 0);
+  if (theirs && geteuid() == 0) {
+    ASSERT_EQ(chown(w.Path(name).c_str(), 65534, 65534), 0);
+  }
+}
+
+// An Output/FPools.txt its user could not open for writing stays as it is,
+// and the run says it failed; a replaced one keeps its permission bits.
+TEST(FaultTest, AnOutputTheUserMayNotWriteIsLeftAlone) {
+  if (geteuid() == 0 && std::system("setpriv --help >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "running as root, and no setpriv to run as another user";
+  const struct {
+    const char* what;
+    mode_t mode;
+    bool theirs;  // owned by the user who runs the program
+    bool replaced;
+  } cases[] = {
+      {"read-only for everyone", 0444, true, false},
+      {"no permissions at all", 0000, true, false},
+      {"writable by its owner only, someone else", 0644, false, false},
+      {"private", 0600, true, true},
+      {"readable by the group", 0640, true, true},
+      {"writable by all", 0666, true, true},
+  };
+  for (const auto& c : cases) {
+    if (!c.theirs && geteuid() != 0) continue;  // needs another owner
+    Workspace w;
+    OpenToAll(w);
+    w.WritePreviousOutput();
+    SetMode(w, "Output/FPools.txt", c.mode, c.theirs);
+    const auto before = w.OutputState();
+    const ProcessResult r = w.RunWrapped(Unprivileged(), kGermanRun);
+    if (c.replaced) {
+      EXPECT_EQ(r.status, 0) << c.what;
+      EXPECT_EQ(r.out, kSuccess) << c.what;
+      EXPECT_EQ(w.OutputEntries(), std::vector<std::string>{"FPools.txt"})
+          << c.what;
+    } else {
+      w.ExpectFailedAndUnchanged(r, kWriteFailed, before, c.what);
+    }
+    struct stat st;
+    ASSERT_EQ(stat(w.Path("Output/FPools.txt").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, c.mode) << c.what;
+  }
 }
 
 TEST(FaultTest, AnOutputThatLeadsNowhere) {
