@@ -8,6 +8,8 @@
 // same for both; only the line end of the messages differs.
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
 
 #include <array>
 #include <filesystem>
@@ -254,6 +256,31 @@ TEST_P(EndToEndTest, FailuresWriteNothing) {
   }
 }
 
+// A pipe in place of an input is refused at once; reading it would wait for
+// a writer, or find it empty and replace a good output with an empty one.
+TEST_P(EndToEndTest, InputsThatArePipesAreRefusedAtOnce) {
+  const struct {
+    const char* name;
+    const char* out;
+  } cases[] = {
+      {"Tables.ini", "Cannot open Tables.ini in current directory\n"},
+      {"FPools.txt", "Cannot open FPools.txt\n"},
+      {"AlsTeams.txt", "Cannot open AlsTeams.txt\n"},
+      {"GETeams.txt", "Cannot open GETeams.txt\n"},
+  };
+  for (const auto& c : cases) {
+    Workspace w;
+    w.WritePreviousOutput();
+    w.Remove(c.name);
+    ASSERT_EQ(mkfifo(w.Path(c.name).c_str(), 0644), 0);
+    const auto before = w.OutputState();
+    // Under `timeout`, a run that waits fails the case, not the suite.
+    const ProcessResult r = RunIn(w.Dir(), "timeout 60 " + GetParam().command,
+                                  {"a", "60", "60", "60", "60"});
+    w.ExpectFailedAndUnchanged(r, Printed(c.out), before, c.name);
+  }
+}
+
 // A plain rename does not replace an existing file on Windows: the new file
 // must still take the old one's place, and no temporary file may stay.
 TEST_P(EndToEndTest, AnExistingOutputFileIsReplacedWhole) {
@@ -283,6 +310,90 @@ INSTANTIATE_TEST_SUITE_P(Native, EndToEndTest,
 // The Windows tovrand.exe under Wine, through the script that the build
 // makes from testing/wine.sh.in.
 INSTANTIATE_TEST_SUITE_P(Wine, EndToEndTest,
+                         ::testing::Values(Program{
+                             ShellQuote(TOVRAND_WINE_SCRIPT) + " run",
+                             "\r\n"}));
+
+// What only the Windows build does: file attributes, Ctrl-C, and locks on
+// its temporary file that runs of the POSIX build see, and it theirs.
+class WindowsTest : public EndToEndTest {
+ protected:
+  // The attribute letters Wine's attrib shows for `name` in the workspace.
+  std::string Attributes(const Workspace& w, const std::string& name) const {
+    const std::string out = Attrib(w, {name});
+    return out.substr(0, out.find(':'));
+  }
+  std::string Attrib(const Workspace& w, const Args& args) const {
+    return RunIn(w.Dir(), ShellQuote(TOVRAND_WINE_SCRIPT) + " attrib", args)
+        .out;
+  }
+};
+
+const Args kRun = {"a", "60", "60", "60", "60"};
+
+TEST_P(WindowsTest, AReadOnlyOutputIsLeftAlone) {
+  Workspace w;
+  w.WritePreviousOutput();
+  Attrib(w, {"+r", "Output\\FPools.txt"});
+  ASSERT_NE(Attributes(w, "Output\\FPools.txt").find('R'), std::string::npos);
+  const auto before = w.OutputState();
+  w.ExpectFailedAndUnchanged(Run(w, kRun), Printed(kWriteFailed), before,
+                             "read-only attribute");
+  EXPECT_NE(Attributes(w, "Output\\FPools.txt").find('R'), std::string::npos);
+}
+
+TEST_P(WindowsTest, AReplacedOutputKeepsItsAttributes) {
+  Workspace w;
+  w.WritePreviousOutput();
+  Attrib(w, {"+h", "Output\\FPools.txt"});
+  ASSERT_NE(Attributes(w, "Output\\FPools.txt").find('H'), std::string::npos);
+  const ProcessResult r = Run(w, kRun);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, Printed(kSuccess));
+  EXPECT_NE(testdata::ReadFile(w.Path("Output/FPools.txt")), "previous output");
+  EXPECT_NE(Attributes(w, "Output\\FPools.txt").find('H'), std::string::npos);
+  EXPECT_EQ(w.OutputEntries(), std::vector<std::string>{"FPools.txt"});
+}
+
+// Ctrl-C (SIGINT, which Wine hands the program as Ctrl-C) removes the
+// temporary file, and the run ends as Ctrl-C ends a program on Windows,
+// with STATUS_CONTROL_C_EXIT, whose low byte (58) is the status Wine gives.
+TEST_P(WindowsTest, CtrlCMidWriteRemovesTheTemporaryFile) {
+  Workspace w;
+  w.Write("FPools.txt", testdata::LargePools());
+  const int before_rename = InterruptMidWrite(
+      &w, GetParam().command, kRun, SIGINT, 3,
+      [](const ProcessResult& r) { EXPECT_EQ(r.status, 58); });
+  EXPECT_GT(before_rename, 0);
+}
+
+// A run that is writing keeps its temporary file, whichever build the
+// other run is: each sees the other's lock.
+TEST_P(WindowsTest, RunsOfEitherBuildLeaveAWritingRunAlone) {
+  const std::string windows = GetParam().command;
+  const std::string native = ProgramUnderTest();
+  const auto same = [](pid_t pid) { return pid; };
+  for (const auto& [first, second] :
+       {std::pair{windows, native}, std::pair{native, windows}}) {
+    Workspace w;
+    const std::string pools = testdata::LargePools();
+    w.Write("FPools.txt", pools);
+    const bool stopped = StopMidWrite(
+        &w, first, kRun, same,
+        [&](BackgroundRun& run, pid_t writer, const std::string& temp) {
+          const ProcessResult r = RunIn(w.Dir(), second, kRun);
+          EXPECT_EQ(r.status, 0) << second;
+          EXPECT_TRUE(fs::exists(w.Path("Output/" + temp))) << temp;
+          kill(writer, SIGCONT);
+          EXPECT_EQ(run.Wait().status, 0) << first;
+        });
+    ASSERT_TRUE(stopped) << first;
+    EXPECT_EQ(w.OutputEntries(), std::vector<std::string>{"FPools.txt"});
+    EXPECT_EQ(fs::file_size(w.Path("Output/FPools.txt")), pools.size());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Wine, WindowsTest,
                          ::testing::Values(Program{
                              ShellQuote(TOVRAND_WINE_SCRIPT) + " run",
                              "\r\n"}));

@@ -14,7 +14,9 @@ namespace {
 
 // The console handler runs on a thread of its own, so the main thread and
 // the handler agree through one state which of them disposes of the file.
-enum : LONG { kIdle, kWriting, kCommitting, kInterrupted };
+// While the file is being created or renamed the handler waits, so that it
+// never misses a file that exists nor removes one that has been renamed.
+enum : LONG { kIdle, kCreating, kWriting, kCommitting, kInterrupted };
 volatile LONG g_state = kIdle;
 HANDLE g_handle = INVALID_HANDLE_VALUE;
 
@@ -27,19 +29,23 @@ bool DeleteOnClose(HANDLE handle) {
 }
 
 // Ctrl-C, Ctrl-Break or the console closing while the file is written: the
-// file is removed, and the process ends as one ended by Ctrl-C does. Once
-// the rename has begun it is left to finish, and the default handling ends
-// the process.
+// file is removed, and the process ends as one ended by Ctrl-C does. With
+// no file (none yet, or renamed into place) the default handling ends the
+// process.
 BOOL WINAPI OnControl(DWORD type) {
   if (type != CTRL_C_EVENT && type != CTRL_BREAK_EVENT &&
       type != CTRL_CLOSE_EVENT)
     return FALSE;
-  if (InterlockedCompareExchange(&g_state, kInterrupted, kWriting) ==
-      kWriting) {
-    DeleteOnClose(g_handle);
-    TerminateProcess(GetCurrentProcess(), STATUS_CONTROL_C_EXIT);
+  for (;;) {
+    const LONG state =
+        InterlockedCompareExchange(&g_state, kInterrupted, kWriting);
+    if (state == kWriting) {
+      DeleteOnClose(g_handle);
+      TerminateProcess(GetCurrentProcess(), STATUS_CONTROL_C_EXIT);
+    }
+    if (state != kCreating && state != kCommitting) return FALSE;
+    Sleep(1);
   }
-  return FALSE;
 }
 
 // Takes the file back from the console handler for `next`; when the
@@ -209,14 +215,13 @@ bool TempFile::Commit(const ReplacedFile& replaced) {
     TakeBack(kCommitting);
     ok = MoveFileExA(path_.c_str(), target_.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-    if (!ok) InterlockedExchange(&g_state, kWriting);
+    InterlockedExchange(&g_state, ok ? kIdle : kWriting);
   }
   if (!ok) {
     Discard();
     return false;
   }
   CloseHandle(handle);  // after the rename: the lock is held until then
-  InterlockedExchange(&g_state, kIdle);
   handle_ = -1;
   path_.clear();
   SetConsoleCtrlHandler(OnControl, FALSE);
