@@ -24,12 +24,12 @@ constexpr size_t kChunk = 1 << 16;
 ReadResult ReadWholeFile(const std::string& path, size_t max_size,
                          ByteBuffer* out) {
   *out = ByteBuffer();
-  FilePtr file(OpenRegularFile(path));
+  int64_t known = 0;
+  FilePtr file(OpenRegularFile(path, &known));
   if (!file) return ReadResult::kCannotOpen;
 
-  // Size the buffer from the file's size when it is known, so a regular file
-  // is read with one allocation; otherwise grow it as bytes arrive.
-  const int64_t known = FileSizeOf(file.get());
+  // Size the buffer from the file's size at opening, so that it is read
+  // with one allocation; grow it if the file grows while it is read.
   if (known > 0 && static_cast<uint64_t>(known) > max_size)
     return ReadResult::kTooLarge;
   size_t capacity = known > 0 ? static_cast<size_t>(known) + 1 : kChunk;

@@ -23,20 +23,15 @@ namespace tovrand {
 
 const char kPathSeparator = '\\';
 
-int64_t FileSizeOf(std::FILE* file) {
-  struct _stati64 st;
-  if (_fstati64(_fileno(file), &st) != 0 || (st.st_mode & _S_IFREG) == 0)
-    return -1;
-  return st.st_size;
-}
-
-std::FILE* OpenRegularFile(const std::string& path) {
+std::FILE* OpenRegularFile(const std::string& path, int64_t* size) {
   const int fd = _open(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
   if (fd < 0) return nullptr;
   struct _stati64 st;
   std::FILE* file = nullptr;
-  if (_fstati64(fd, &st) == 0 && (st.st_mode & _S_IFMT) == _S_IFREG)
+  if (_fstati64(fd, &st) == 0 && (st.st_mode & _S_IFMT) == _S_IFREG) {
+    *size = st.st_size;
     file = _fdopen(fd, "rb");
+  }
   if (file == nullptr) _close(fd);
   return file;
 }
@@ -75,13 +70,7 @@ long ProcessId() { return _getpid(); }
 
 const char kPathSeparator = '/';
 
-int64_t FileSizeOf(std::FILE* file) {
-  struct stat st;
-  if (fstat(fileno(file), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
-  return st.st_size;
-}
-
-std::FILE* OpenRegularFile(const std::string& path) {
+std::FILE* OpenRegularFile(const std::string& path, int64_t* size) {
   // Not blocking, so that opening a pipe does not wait for its writer.
   const int fd =
       open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -89,8 +78,10 @@ std::FILE* OpenRegularFile(const std::string& path) {
   struct stat st;
   std::FILE* file = nullptr;
   if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-      fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0)
+      fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0) {
+    *size = st.st_size;
     file = fdopen(fd, "rb");
+  }
   if (file == nullptr) close(fd);
   return file;
 }

@@ -13,14 +13,12 @@ namespace tovrand {
 // The directory separator: '\\' on Windows, '/' elsewhere.
 extern const char kPathSeparator;
 
-// The size in bytes of the open file, or -1 when it has none that can be
-// known up front (a pipe, a device). Leaves the position at the start.
-int64_t FileSizeOf(std::FILE* file);
-
 // Opens `path` for binary reading if it is a regular file, after following
-// links. Returns null when it cannot be opened or is anything else (a
-// folder, a pipe, a device), without waiting for a pipe's writer.
-[[nodiscard]] std::FILE* OpenRegularFile(const std::string& path);
+// links, and sets `size` to its size in bytes then. Returns null when it
+// cannot be opened or is anything else (a folder, a pipe, a device),
+// without waiting for a pipe's writer.
+[[nodiscard]] std::FILE* OpenRegularFile(const std::string& path,
+                                         int64_t* size);
 
 // Whether `a` and `b` name the same existing file or directory, through
 // whatever links lead to it. False when either cannot be reached.

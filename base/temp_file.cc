@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "base/platform.h"
+#include "base/temp_file_platform.h"
 
 namespace tovrand {
 
@@ -14,6 +15,11 @@ uint64_t Mix(uint64_t x) {
   x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9u;
   x = (x ^ (x >> 27)) * 0x94d049bb133111ebu;
   return x ^ (x >> 31);
+}
+
+// Where `path`'s last separator is; Windows takes '/' as well as '\\'.
+size_t LastSeparator(const std::string& path) {
+  return path.find_last_of(kPathSeparator == '\\' ? "\\/" : "/");
 }
 
 bool IsHexDigitOrDot(char c) {
@@ -53,6 +59,30 @@ bool IsTempNameOf(const std::string& name, const std::string& target_name) {
     if (!IsHexDigitOrDot(name[i])) return false;
   }
   return true;
+}
+
+std::string FolderOf(const std::string& path) {
+  const size_t at = LastSeparator(path);
+  if (at == std::string::npos) return ".";
+  return path.substr(0, at == 0 ? 1 : at);  // a root folder keeps its separator
+}
+
+std::string NameOf(const std::string& path) {
+  const size_t at = LastSeparator(path);
+  return at == std::string::npos ? path : path.substr(at + 1);
+}
+
+void RemoveLeftovers(const std::string& target) {
+  const size_t at = LastSeparator(target);
+  // `target` up to and with its last separator, to put before a name.
+  const std::string prefix =
+      at == std::string::npos ? "" : target.substr(0, at + 1);
+  const std::string name = NameOf(target);
+  // Listed whole first: entries removed while a folder is read may make
+  // the listing skip or repeat others.
+  for (const std::string& entry : NamesIn(FolderOf(target))) {
+    if (IsTempNameOf(entry, name)) RemoveIfUnheld(prefix + entry);
+  }
 }
 
 }  // namespace tovrand

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "base/temp_file.h"
+#include "base/temp_file_platform.h"
 
 namespace tovrand {
 
@@ -93,8 +94,6 @@ void RestoreHandlers() {
   sigaction(SIGXFSZ, &g_previous_xfsz, nullptr);
 }
 
-enum class Lock { kTaken, kHeldByOther, kUnsupported };
-
 // Takes a lock of `type` on the whole file without waiting.
 Lock TryLock(int fd, short type) {
   struct flock lock = {};
@@ -112,19 +111,8 @@ bool StillNamed(int fd, const std::string& path) {
          open_file.st_dev == named.st_dev && open_file.st_ino == named.st_ino;
 }
 
-// The folder part of `path`, "." when it has none.
-std::string FolderOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
+}  // namespace
 
-std::string NameOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// Removes the leftover at `path` if no running process holds it.
 void RemoveIfUnheld(const std::string& path) {
   const int flags = O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC;
   short type = F_RDLCK;
@@ -141,6 +129,17 @@ void RemoveIfUnheld(const std::string& path) {
   }
   close(fd);  // releases the lock
 }
+
+std::vector<std::string> NamesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) return names;
+  while (const dirent* entry = readdir(dir)) names.push_back(entry->d_name);
+  closedir(dir);
+  return names;
+}
+
+namespace {
 
 bool WriteAll(int fd, const unsigned char* data, size_t size) {
   while (size > 0) {
@@ -193,20 +192,6 @@ bool InspectTarget(const std::string& target, ReplacedFile* out) {
   out->exists = true;
   out->permissions = static_cast<uint32_t>(st.st_mode & 07777);
   return ok;
-}
-
-void RemoveLeftovers(const std::string& target) {
-  const std::string folder = FolderOf(target);
-  const std::string name = NameOf(target);
-  DIR* dir = opendir(folder.c_str());
-  if (dir == nullptr) return;
-  std::vector<std::string> leftovers;
-  while (const dirent* entry = readdir(dir)) {
-    if (IsTempNameOf(entry->d_name, name))
-      leftovers.push_back(folder + "/" + entry->d_name);
-  }
-  closedir(dir);
-  for (const std::string& path : leftovers) RemoveIfUnheld(path);
 }
 
 bool TempFile::Create(const std::string& target) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/temp_file.h"
+#include "base/temp_file_platform.h"
 
 namespace tovrand {
 
@@ -56,8 +57,6 @@ void TakeBack(LONG next) {
   }
 }
 
-enum class Lock { kTaken, kHeldByOther, kUnsupported };
-
 // Locks the first byte, which every run's lock covers, without waiting.
 Lock TryLock(HANDLE handle) {
   OVERLAPPED at = {};
@@ -75,21 +74,13 @@ bool DeletePending(HANDLE handle) {
          info.DeletePending;
 }
 
-size_t LastSeparator(const std::string& path) {
-  return path.find_last_of("\\/");
-}
+// The attributes a replacement takes over from the file it replaces.
+constexpr DWORD kKeptAttributes =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+    FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
-std::string FolderOf(const std::string& path) {
-  const size_t at = LastSeparator(path);
-  return at == std::string::npos ? "." : path.substr(0, at);
-}
+}  // namespace
 
-std::string NameOf(const std::string& path) {
-  const size_t at = LastSeparator(path);
-  return at == std::string::npos ? path : path.substr(at + 1);
-}
-
-// Removes the leftover at `path` if no running process holds it.
 void RemoveIfUnheld(const std::string& path) {
   HANDLE handle = CreateFileA(
       path.c_str(), GENERIC_READ | DELETE,
@@ -107,13 +98,6 @@ void RemoveIfUnheld(const std::string& path) {
   }
   CloseHandle(handle);
 }
-
-// The attributes a replacement takes over from the file it replaces.
-constexpr DWORD kKeptAttributes =
-    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
-    FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-
-}  // namespace
 
 bool InspectTarget(const std::string& target, ReplacedFile* out) {
   *out = ReplacedFile();
@@ -137,19 +121,16 @@ bool InspectTarget(const std::string& target, ReplacedFile* out) {
   return true;
 }
 
-void RemoveLeftovers(const std::string& target) {
-  const std::string folder = FolderOf(target);
-  const std::string name = NameOf(target);
+std::vector<std::string> NamesIn(const std::string& folder) {
+  std::vector<std::string> names;
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
-  std::vector<std::string> leftovers;
+  if (search == INVALID_HANDLE_VALUE) return names;
   do {
-    if (IsTempNameOf(found.cFileName, name))
-      leftovers.push_back(folder + "\\" + found.cFileName);
+    names.push_back(found.cFileName);
   } while (FindNextFileA(search, &found));
   FindClose(search);
-  for (const std::string& path : leftovers) RemoveIfUnheld(path);
+  return names;
 }
 
 bool TempFile::Create(const std::string& target) {
