@@ -117,7 +117,14 @@ int InterruptMidWrite(
           check_end(r);
           EXPECT_EQ(r.out, "");
           EXPECT_EQ(r.err, "");
-          const auto after = w->OutputState();
+          // Under Wine the server deletes a file marked for deletion only
+          // once it sees the process gone, a moment after its parent does;
+          // a file that stays is still there after that moment.
+          auto after = w->OutputState();
+          for (int wait = 0; after.size() > 1 && wait < 200; ++wait) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            after = w->OutputState();
+          }
           EXPECT_EQ(after.size(), 1u) << "a temporary file stayed";
           if (after == previous) ++before_rename;
         });
