@@ -57,6 +57,10 @@ enum TeamType {
 // unknown codes included, is in no category.
 TeamCategory CategoryOf(int type);
 
+// The name of a type code as modders know it ("Medium Tank" for 34), or
+// nullptr for a code outside 0 to 38.
+const char* TeamTypeName(int type);
+
 }  // namespace tovrand
 
 #endif  // TOVRAND_POOL_TEAM_TYPES_H_

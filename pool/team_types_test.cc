@@ -19,5 +19,35 @@ TEST(CategoryOfTest, TankAndInfantryAreExactlyTheirCodes) {
   }
 }
 
+
+TEST(TeamTypeNameTest, NamesTheCodesAtTheEdgesAndOnlyThose) {
+  const struct {
+    int type;
+    const char* name;  // nullptr: no name
+  } kCases[] = {
+      {-1, nullptr},
+      {0, "Command Infantry"},
+      {3, "Crew"},
+      {5, "Anti-Tank Infantry"},
+      {19, "Light AT Gun"},
+      {26, "Light Assault Gun"},
+      {34, "Medium Tank"},
+      {36, "Jumbo Tank"},
+      {37, "HMG Halftrack"},
+      {38, "Mortar Halftrack"},
+      {39, nullptr},
+      {32767, nullptr},
+  };
+  for (const auto& c : kCases) {
+    const char* name = TeamTypeName(c.type);
+    if (c.name == nullptr) {
+      EXPECT_EQ(name, nullptr) << c.type;
+    } else {
+      ASSERT_NE(name, nullptr) << c.type;
+      EXPECT_STREQ(name, c.name) << c.type;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace tovrand
