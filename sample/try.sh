@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs tovrand on a copy of the bundled sample data and shows what it changed.
+# Runs tovrand on a copy of the bundled sample data, then tovdiff to show
+# what it changed.
 #   bash sample/try.sh [side tankpercent0 infpercent0 tankpercentN infpercentN]
 # Without arguments it runs "g 100 80 50 60". Builds first (incrementally)
 # with the default preset; sample/data itself is never modified.
@@ -18,7 +19,7 @@ trap 'rm -rf "$work" "$log"' EXIT
 
 # Build quietly; show the build's output only when it fails.
 if ! { cmake --preset default &&
-       cmake --build --preset default --target tovrand show_changes; } \
+       cmake --build --preset default --target tovrand tovdiff; } \
      >"$log" 2>&1; then
   cat "$log"
   echo "Build failed"
@@ -37,8 +38,7 @@ echo "tovrand exited with status $status"
 
 if [ "$status" -eq 0 ]; then
   echo
-  echo "Changes from FPools.txt to Output/FPools.txt:"
-  "$root/build/default/show_changes" \
-    "$work/Tables.ini" "$work/FPools.txt" "$work/Output/FPools.txt"
+  echo "\$ tovdiff"
+  (cd "$work" && "$root/build/default/tovdiff") || status=$?
 fi
 exit "$status"

@@ -2,7 +2,24 @@
 
 #include <sstream>
 
+#include "pool/team_types.h"
+
 namespace testdata {
+
+const std::vector<Pool> kPools = {
+    {"Kampfgruppe Nord", 1, 0, {{5, 12}, {9, 4}, {11, 3}}},
+    {"Kampfgruppe Sud", 1, 1943, {{5, 12}, {9, 4}}},
+    {"German Reserve", 1, 0, {{5, 12}}},
+    {"Task Force Able", 0, 0, {{5, 10}, {7, 10}}},
+    {"Task Force Baker", 0, 1944, {{8, 10}, {7, 10}}},
+};
+const std::vector<Team> kGermanTeams = {{"Panzer IV", 5, tovrand::kMediumTank},
+                                        {"Grenadiers", 9, tovrand::kRifle},
+                                        {"Opel Blitz", 11, tovrand::kTruck}};
+const std::vector<Team> kAlliedTeams = {{"Sherman", 5, tovrand::kMediumTank},
+                                        {"Riflemen", 7, tovrand::kRifle},
+                                        {"Jeep", 8, tovrand::kReconVehicle}};
+
 
 std::string StandardLayout() {
   std::ostringstream ini;

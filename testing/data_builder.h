@@ -48,6 +48,14 @@ struct Team {
   int type = 0;
 };
 
+// A small data set, that of a fresh Workspace: German pools of date 0 and 1943, a
+// German side pool that is never scaled, Allied pools of date 0 and 1944,
+// and three teams a side (a tank, an infantry team and one of neither
+// category, apart from the Allied Jeep, which counts as a tank).
+extern const std::vector<Pool> kPools;
+extern const std::vector<Team> kGermanTeams;
+extern const std::vector<Team> kAlliedTeams;
+
 // A Tables.ini with the four sections of the standard layout, CRLF line
 // ends and a few comments, as modders' files look.
 std::string StandardLayout();

@@ -12,14 +12,6 @@
 
 namespace testdata {
 
-// The data files of a fresh Workspace: German pools of date 0 and 1943, a
-// German side pool that is never scaled, Allied pools of date 0 and 1944,
-// and three teams a side (a tank, an infantry team and one of neither
-// category, apart from the Allied Jeep, which counts as a tank).
-extern const std::vector<Pool> kPools;
-extern const std::vector<Team> kGermanTeams;
-extern const std::vector<Team> kAlliedTeams;
-
 // The pools of kPools repeated to about 32 MB: writing them and syncing them
 // to disk takes long enough for a test to act while a run writes.
 std::string LargePools();

@@ -1,0 +1,290 @@
+#include "app/diff.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <utility>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "pool/team_types.h"
+#include "testing/collected_messages.h"
+#include "testing/data_builder.h"
+#include "testing/scratch_dir.h"
+
+namespace tovrand {
+namespace {
+
+using testdata::kAlliedTeams;
+using testdata::kGermanTeams;
+using testdata::kPools;
+using testdata::PutWord;
+using testdata::QuantityOffset;
+using testdata::Team;
+using testdata::TeamClassOffset;
+using Lines = std::vector<std::string>;
+
+// The files of a data folder after a run, of the small data set (German
+// Kampfgruppe Nord at date 0, Sud at 1943, the side pool German Reserve;
+// Allied Task Force Able at 0, Baker at 1944): the layout, FPools.txt and its
+// copy in Output, and both team files, in a scratch directory that is the
+// current one while the test looks.
+struct DataFolder {
+  std::string layout = testdata::StandardLayout();
+  std::string before = testdata::PoolRecords(kPools);
+  std::string after = before;
+  std::vector<Team> allied = kAlliedTeams;
+  std::vector<Team> german = kGermanTeams;
+  std::string german_tail;     // bytes after GETeams.txt's records
+  std::vector<std::string> missing;  // files not written
+
+  // Runs tovdiff's command line with `args` in the folder.
+  int Run(const Lines& args, Lines* lines) const {
+    ScratchDir dir;
+    std::filesystem::create_directory(dir / "Output");
+    const std::pair<const char*, std::string> files[] = {
+        {"Tables.ini", layout},
+        {"FPools.txt", before},
+        {"Output/FPools.txt", after},
+        {"AlsTeams.txt", testdata::TeamRecords(allied)},
+        {"GETeams.txt", testdata::TeamRecords(german) + german_tail}};
+    for (const auto& [name, bytes] : files) {
+      if (std::find(missing.begin(), missing.end(), name) == missing.end())
+        testdata::WriteFile(dir / name, bytes);
+    }
+    InDirectory in(dir.path());
+    std::vector<const char*> argv = {"tovdiff"};
+    for (const std::string& arg : args) argv.push_back(arg.c_str());
+    CollectedMessages out;
+    const int status =
+        RunDiff(static_cast<int>(argv.size()), argv.data(), &out);
+    *lines = out.lines;
+    return status;
+  }
+};
+
+// Sets quantity `k` of pool `index` in a file of kPools's records.
+void SetQuantity(std::string* pools, int index, int k, int quantity) {
+  PutWord(pools, testdata::kPoolSize * index + QuantityOffset(k), quantity);
+}
+
+TEST(DiffTest, Reports) {
+  const struct {
+    const char* name;
+    std::function<void(DataFolder*)> change;
+    Lines report;
+  } kCases[] = {
+      {"nothing changed", [](DataFolder*) {}, {"No quantity changed"}},
+      {"one side's other dates",
+       [](DataFolder* f) {
+         SetQuantity(&f->after, 1, 1, 6);
+         SetQuantity(&f->after, 1, 2, 2);
+       },
+       {"Kampfgruppe Sud (German, date 1943), slot 1, Panzer IV (Medium "
+        "Tank): 12 -> 6",
+        "Kampfgruppe Sud (German, date 1943), slot 2, Grenadiers (Rifle): "
+        "4 -> 2",
+        "", "German, date 0, tank: 24 -> 24", "German, date 0, infantry: 4 -> 4",
+        "German, other dates, tank: 12 -> 6",
+        "German, other dates, infantry: 4 -> 2"}},
+      // The Jeep counts as a tank; the truck in no category.
+      {"both sides, Allied totals first",
+       [](DataFolder* f) {
+         SetQuantity(&f->after, 0, 3, 1);
+         SetQuantity(&f->after, 4, 1, 0);
+       },
+       {"Kampfgruppe Nord (German, date 0), slot 3, Opel Blitz (Truck): 3 -> 1",
+        "Task Force Baker (Allied, date 1944), slot 1, Jeep (Recon Vehicle): "
+        "10 -> 0",
+        "", "Allied, date 0, tank: 10 -> 10",
+        "Allied, date 0, infantry: 10 -> 10",
+        "Allied, other dates, tank: 10 -> 0",
+        "Allied, other dates, infantry: 10 -> 10",
+        "German, date 0, tank: 24 -> 24", "German, date 0, infantry: 4 -> 4",
+        "German, other dates, tank: 12 -> 12",
+        "German, other dates, infantry: 4 -> 4"}},
+      // A class no team has is counted nowhere; the warning is told once
+      // for the two files that hold it alike.
+      {"a class no team record has",
+       [](DataFolder* f) {
+         for (std::string* pools : {&f->before, &f->after})
+           PutWord(pools, testdata::kPoolSize + TeamClassOffset(2), 99);
+         SetQuantity(&f->after, 1, 2, 3);
+       },
+       {"Kampfgruppe Sud (German, date 1943), slot 2, class 99 (no team): "
+        "4 -> 3",
+        "", "German, date 0, tank: 24 -> 24", "German, date 0, infantry: 4 -> 4",
+        "German, other dates, tank: 12 -> 12",
+        "German, other dates, infantry: 0 -> 0", "",
+        "Warning: FPools.txt: 1 slot holds a class that no team record of its "
+        "side has; the first is class 99 in slot 2 of Kampfgruppe Sud "
+        "(German, date 1943)"}},
+      // Control characters in names cannot break the line; a team without a
+      // name shows its class, an unknown type its code.
+      {"names and types out of the ordinary",
+       [](DataFolder* f) {
+         f->german[0] = Team{"", 5, 45};
+         for (std::string* pools : {&f->before, &f->after})
+           (*pools)[testdata::kPoolSize + 2] = '\n';
+         SetQuantity(&f->after, 1, 1, 13);
+       },
+       {"Ka?pfgruppe Sud (German, date 1943), slot 1, class 5 (type 45): "
+        "12 -> 13",
+        "", "German, date 0, tank: 0 -> 0", "German, date 0, infantry: 4 -> 4",
+        "German, other dates, tank: 0 -> 0",
+        "German, other dates, infantry: 4 -> 4"}},
+      {"a byte outside the quantities",
+       [](DataFolder* f) { f->after[testdata::kPoolSize * 1] = 'X'; },
+       {"No quantity changed", "",
+        "Warning: 1 byte differs outside the Quantity fields; the first is "
+        "byte 0 of Kampfgruppe Sud (German, date 1943), in column \"Name\""}},
+      {"a class changed",
+       [](DataFolder* f) {
+         PutWord(&f->after, TeamClassOffset(1), 9);
+         PutWord(&f->after, testdata::kPoolSize * 2 + TeamClassOffset(1), 9);
+       },
+       {"No quantity changed", "",
+        "Warning: 2 bytes differ outside the Quantity fields; the first is "
+        "byte 44 of Kampfgruppe Nord (German, date 0), in column \"Team "
+        "Class 1\""}},
+      {"an output of a part record more",
+       [](DataFolder* f) { f->after += std::string(10, '\0'); },
+       {"No quantity changed", "",
+        "Warning: Output/FPools.txt: 2130 bytes are not a whole number of "
+        "424-byte records",
+        "Warning: FPools.txt has 2120 bytes and Output/FPools.txt 2130: only "
+        "their first 5 records were compared"}},
+      {"an output a record short",
+       [](DataFolder* f) {
+         f->after.resize(f->after.size() - testdata::kPoolSize);
+         SetQuantity(&f->after, 3, 2, 5);
+       },
+       {"Task Force Able (Allied, date 0), slot 2, Riflemen (Rifle): 10 -> 5",
+        "", "Allied, date 0, tank: 10 -> 10",
+        "Allied, date 0, infantry: 10 -> 5",
+        "Allied, other dates, tank: 10 -> 0",
+        "Allied, other dates, infantry: 10 -> 0", "",
+        "Warning: FPools.txt has 2120 bytes and Output/FPools.txt 1696: only "
+        "their first 4 records were compared"}},
+      {"team columns past the record",
+       [](DataFolder* f) {
+         f->layout.replace(f->layout.find("\"Cost\",W\r\n"), 10,
+                           "\"Cost\",W\r\n\"Extra\",S,8\r\n");
+         f->allied.push_back({"Jeep", 8, kTruck});
+         f->allied.push_back({"Bren Carrier", 12, kHalftrack});
+       },
+       {"No quantity changed", "",
+        "Warning: Tables.ini: the [AlsTeams] columns run to byte 268, past "
+        "the end of its 260-byte records"}},
+      {"a team file of part records",
+       [](DataFolder* f) { f->german_tail = "abc"; },
+       {"No quantity changed", "",
+        "Warning: GETeams.txt: 783 bytes are not a whole number of 260-byte "
+        "records"}},
+  };
+  for (const auto& c : kCases) {
+    DataFolder folder;
+    c.change(&folder);
+    Lines lines;
+    EXPECT_EQ(folder.Run({}, &lines), 0) << c.name;
+    EXPECT_EQ(lines, c.report) << c.name;
+  }
+}
+
+TEST(DiffTest, FailsWithOneLineNamingTheFile) {
+  auto without = [](const char* name) {
+    return [name](DataFolder* f) { f->missing.push_back(name); };
+  };
+  auto layout_with = [](const char* from, const char* to) {
+    return [from, to](DataFolder* f) {
+      f->layout.replace(f->layout.find(from), std::string(from).size(), to);
+    };
+  };
+  const struct {
+    const char* name;
+    std::function<void(DataFolder*)> change;
+    std::string line;
+  } kCases[] = {
+      {"no layout", without("Tables.ini"), "Cannot open Tables.ini"},
+      {"no input", without("FPools.txt"), "Cannot open FPools.txt"},
+      {"no output", without("Output/FPools.txt"),
+       "Cannot open Output/FPools.txt"},
+      {"no Allied teams", without("AlsTeams.txt"), "Cannot open AlsTeams.txt"},
+      {"no German teams", without("GETeams.txt"), "Cannot open GETeams.txt"},
+      {"a section missing", layout_with("[AlsTeams]", "[AlliedTeams]"),
+       "Tables.ini has no [AlsTeams] section"},
+      {"no Date", layout_with("\"Date\"", "\"Datum\""),
+       "Tables.ini: [FPools] has no \"Date\" column"},
+      {"no Quantity 1", layout_with("\"Quantity 1\"", "\"Qty 1\""),
+       "Tables.ini: [FPools] has no \"Quantity 1\" column"},
+      {"no Type", layout_with("[GETeams]\r\n\"Name\",S,40\r\n\"Class\",W\r\n\"Type\"",
+                              "[GETeams]\r\n\"Name\",S,40\r\n\"Class\",W\r\n\"Kind\""),
+       "Tables.ini: [GETeams] has no \"Type\" column"},
+      {"a bad type letter", layout_with("\"Date\",W", "\"Date\",Q"),
+       "Tables.ini: Unknown col type: Q"},
+  };
+  for (const auto& c : kCases) {
+    DataFolder folder;
+    c.change(&folder);
+    Lines lines;
+    EXPECT_EQ(folder.Run({}, &lines), 1) << c.name;
+    EXPECT_EQ(lines, Lines{c.line}) << c.name;
+  }
+}
+
+TEST(DiffTest, CommandLine) {
+  const std::string usage =
+      "Usage: tovdiff [BEFORE AFTER [TABLES ALSTEAMS GETEAMS]]  (by default: "
+      "FPools.txt Output/FPools.txt Tables.ini AlsTeams.txt GETeams.txt)";
+  DataFolder folder;
+  SetQuantity(&folder.after, 3, 1, 5);
+  const struct {
+    Lines args;
+    int status;
+    Lines lines;
+  } kCases[] = {
+      {{"--help"}, 0, {usage}},
+      {{"-h"}, 0, {usage}},
+      {{"/?"}, 0, {usage}},
+      {{"--version"}, 0, {"tovdiff 1.0.0"}},
+      {{"FPools.txt"}, 1, {usage}},
+      {{"a", "b", "c"}, 1, {usage}},
+      {{"a", "b", "c", "d", "e", "f"}, 1, {usage}},
+      // Two files: the layout and team files of the folder.
+      {{"Output/FPools.txt", "Output/FPools.txt"}, 0, {"No quantity changed"}},
+      {{"FPools.txt", "Output/FPools.txt"},
+       0,
+       {"Task Force Able (Allied, date 0), slot 1, Sherman (Medium Tank): "
+        "10 -> 5",
+        "", "Allied, date 0, tank: 10 -> 5", "Allied, date 0, infantry: 10 -> 10",
+        "Allied, other dates, tank: 10 -> 10",
+        "Allied, other dates, infantry: 10 -> 10"}},
+      // Five: each file in its place (here the team files swapped, so the
+      // Allied pool's class 5 is the German Panzer IV).
+      {{"FPools.txt", "Output/FPools.txt", "Tables.ini", "GETeams.txt",
+        "AlsTeams.txt"},
+       0,
+       {"Task Force Able (Allied, date 0), slot 1, Panzer IV (Medium Tank): "
+        "10 -> 5",
+        "", "Allied, date 0, tank: 10 -> 5", "Allied, date 0, infantry: 0 -> 0",
+        "Allied, other dates, tank: 0 -> 0",
+        "Allied, other dates, infantry: 0 -> 0", "",
+        "Warning: FPools.txt: 6 slots hold a class that no team record of its "
+        "side has; the first is class 9 in slot 2 of Kampfgruppe Nord "
+        "(German, date 0)"}},
+      {{"FPools.txt", "Output/FPools.txt", "Tables.ini", "AlsTeams.txt",
+        "Missing.txt"},
+       1,
+       {"Cannot open Missing.txt"}},
+  };
+  for (const auto& c : kCases) {
+    Lines lines;
+    EXPECT_EQ(folder.Run(c.args, &lines), c.status) << c.args.size();
+    EXPECT_EQ(lines, c.lines) << c.args.size();
+  }
+}
+
+}  // namespace
+}  // namespace tovrand
