@@ -291,27 +291,33 @@ void CheckWholeRecords(const std::string& path, const RecordTable& table,
                  std::to_string(table.recordSize()) + "-byte records");
 }
 
-// Bytes that differ other than in `Quantity k` fields of whole records,
-// which are all tovrand writes.
+// Bytes that differ other than in `Quantity k` fields of the records both
+// files hold whole, which are all tovrand writes. A layout may place such
+// a field anywhere, even in the next record: the fields are marked where
+// they are.
 void CheckOtherBytes(const RecordTable& before, const RecordTable& after,
                      const PoolColumns& columns,
                      std::vector<std::string>* out) {
   const int32_t size = before.recordSize();
-  std::vector<bool> in_quantity(static_cast<size_t>(size), false);
-  for (const Column& column : columns.slots.quantity) {
-    if (!column.found) continue;
-    for (int64_t at = column.offset; at < column.offset + 2; ++at) {
-      if (at >= 0 && at < size) in_quantity[static_cast<size_t>(at)] = true;
-    }
-  }
   const int32_t records = std::min(before.recordCount(), after.recordCount());
   const int64_t whole = static_cast<int64_t>(records) * size;
   const int64_t common = std::min(before.length(), after.length());
+  std::vector<bool> in_quantity(static_cast<size_t>(common), false);
+  for (int i = 0; i < records; ++i) {
+    for (const Column& column : columns.slots.quantity) {
+      const int64_t start = before.FieldStart(i, column, 2);
+      if (start < 0 || start + 2 > common) continue;
+      in_quantity[static_cast<size_t>(start)] = true;
+      in_quantity[static_cast<size_t>(start + 1)] = true;
+    }
+  }
   int64_t differing = 0;
   int64_t first = -1;
   for (int64_t at = 0; at < common; ++at) {
-    if (before.data()[at] == after.data()[at]) continue;
-    if (at < whole && in_quantity[static_cast<size_t>(at % size)]) continue;
+    if (before.data()[at] == after.data()[at] ||
+        in_quantity[static_cast<size_t>(at)]) {
+      continue;
+    }
     if (differing++ == 0) first = at;
   }
   if (differing == 0) return;

@@ -9,6 +9,10 @@
 //   length and different from it only in the Quantity fields of the side's
 //   pools (see output_check.h);
 // - on failure, leave Output exactly as it was.
+// Then tovdiff runs on the same directory, and must:
+// - end with status 0, or with status 1 after exactly one line;
+// - print no line that holds a control character, whatever the names;
+// - after a successful run, report no difference but in quantities.
 // A broken rule is printed and ends the process with abort(), which the
 // fuzzer reports as a crash.
 
@@ -21,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "app/diff.h"
 #include "app/run.h"
 #include "fuzz/output_check.h"
 #include "fuzz/run_input.h"
@@ -93,6 +98,26 @@ void CheckOutput(const RunInput& input) {
         "the output differs from FPools.txt only in the side's quantities");
 }
 
+// tovdiff on what the run left: the input FPools.txt against Output's.
+void CheckDiff(bool run_succeeded) {
+  const char* argv[] = {"tovdiff"};
+  CollectedMessages report;
+  const int status = tovrand::RunDiff(1, argv, &report);
+  Check(status == 0 || (status == 1 && report.lines.size() == 1),
+        "tovdiff compares, or says in one line why it cannot");
+  for (const std::string& line : report.lines) {
+    for (char c : line) {
+      Check(static_cast<unsigned char>(c) >= 0x20 && c != 0x7F,
+            "tovdiff's lines hold no control character");
+    }
+    if (run_succeeded && status == 0) {
+      Check(line.find("outside the Quantity fields") == std::string::npos &&
+                line.find("records were compared") == std::string::npos,
+            "after a run tovdiff finds only quantities changed");
+    }
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -124,5 +149,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(DirectoryState("Output") == output_before,
           "a failed run leaves Output alone");
   }
+  CheckDiff(status == 0);
   return 0;
 }
