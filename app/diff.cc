@@ -43,15 +43,20 @@ bool FailToRead(const std::string& path, const FatalStop& fatal,
   return Fail(failure, "Out of memory reading " + path);
 }
 
-// Text from a data file as one printable line: a control character (which
-// could end the line or drive the terminal) shows as '?', and the blanks
-// that pad a fixed-width field are dropped.
-std::string Printable(std::string_view text) {
+// Text from the files as part of one line: a control character (which
+// could end the line or drive the terminal) shows as '?'.
+std::string OnOneLine(std::string_view text) {
   std::string out(text);
   for (char& c : out) {
     const unsigned char byte = static_cast<unsigned char>(c);
     if (byte < 0x20 || byte == 0x7F) c = '?';
   }
+  return out;
+}
+
+// A fixed-width field's text on one line, without the blanks that pad it.
+std::string Printable(std::string_view text) {
+  std::string out = OnOneLine(text);
   while (!out.empty() && out.back() == ' ') out.pop_back();
   return out;
 }
@@ -238,9 +243,10 @@ bool LoadLayout(const std::string& path, RecordTable* fpools,
   const std::string_view text(reinterpret_cast<const char*>(file.bytes.get()),
                               file.size);
   if (!ReadLayouts(text, &bgroups, fpools, geteams, alsteams, &fatal)) {
+    // The message may quote the layout's bytes: a type letter, a name.
     std::string message = fatal.message;
     while (!message.empty() && message.back() == '\n') message.pop_back();
-    return Fail(failure, path + ": " + message);
+    return Fail(failure, path + ": " + OnOneLine(message));
   }
   const struct {
     const RecordTable* table;

@@ -224,6 +224,9 @@ TEST(DiffTest, FailsWithOneLineNamingTheFile) {
        "Tables.ini: [GETeams] has no \"Type\" column"},
       {"a bad type letter", layout_with("\"Date\",W", "\"Date\",Q"),
        "Tables.ini: Unknown col type: Q"},
+      {"a control character for a type letter",
+       layout_with("\"Date\",W", "\"Date\",\x1b"),
+       "Tables.ini: Unknown col type: ?"},
   };
   for (const auto& c : kCases) {
     DataFolder folder;
