@@ -47,10 +47,11 @@ std::string ScaledPools(const std::vector<std::array<int, 3>>& changes) {
   return bytes;
 }
 
-// One way to start the program.
+// One way to start the program, and tovdiff of the same build.
 struct Program {
   std::string command;   // shell command; the arguments follow it
   std::string line_end;  // what each line of standard output ends with
+  std::string diff;      // shell command that starts tovdiff
 };
 
 void PrintTo(const Program& program, std::ostream* os) {
@@ -302,9 +303,47 @@ TEST_P(EndToEndTest, AnExistingOutputFileIsReplacedWhole) {
   EXPECT_EQ(w.OutputEntries(), std::vector<std::string>{"FPools.txt"});
 }
 
+// tovdiff, run in the data folder after tovrand, reports what it changed;
+// before, it names the output it cannot open.
+TEST_P(EndToEndTest, TovdiffReportsWhatTheRunChanged) {
+  Workspace w;
+  const ProcessResult early = RunIn(w.Dir(), GetParam().diff, {});
+  EXPECT_EQ(early.status, 1);
+  EXPECT_EQ(early.out, Printed("Cannot open Output/FPools.txt\n"));
+  EXPECT_EQ(early.err, "");
+
+  ASSERT_EQ(Run(w, {"g", "100", "80", "50", "60"}).status, 0);
+  const auto output = w.OutputState();
+  const ProcessResult r = RunIn(w.Dir(), GetParam().diff, {});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out,
+            Printed("Kampfgruppe Nord (German, date 0), slot 2, Grenadiers "
+                    "(Rifle): 4 -> 3\n"
+                    "Kampfgruppe Sud (German, date 1943), slot 1, Panzer IV "
+                    "(Medium Tank): 12 -> 6\n"
+                    "Kampfgruppe Sud (German, date 1943), slot 2, Grenadiers "
+                    "(Rifle): 4 -> 2\n"
+                    "\n"
+                    "German, date 0, tank: 24 -> 24\n"
+                    "German, date 0, infantry: 4 -> 3\n"
+                    "German, other dates, tank: 12 -> 6\n"
+                    "German, other dates, infantry: 4 -> 2\n"));
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(w.OutputState(), output);
+  w.ExpectInputsUnchanged();
+
+  const ProcessResult usage = RunIn(w.Dir(), GetParam().diff, {"FPools.txt"});
+  EXPECT_EQ(usage.status, 1);
+  EXPECT_EQ(usage.out,
+            Printed("Usage: tovdiff [BEFORE AFTER [TABLES ALSTEAMS GETEAMS]]  "
+                    "(by default: FPools.txt Output/FPools.txt Tables.ini "
+                    "AlsTeams.txt GETeams.txt)\n"));
+}
+
 // The program of this build, or the command in TOVRAND_COMMAND.
 INSTANTIATE_TEST_SUITE_P(Native, EndToEndTest,
-                         ::testing::Values(Program{ProgramUnderTest(), "\n"}));
+                         ::testing::Values(Program{ProgramUnderTest(), "\n",
+                                                   ShellQuote(TOVDIFF_EXE)}));
 
 #ifdef TOVRAND_WINE_SCRIPT
 // The Windows tovrand.exe under Wine, through the script that the build
@@ -312,7 +351,9 @@ INSTANTIATE_TEST_SUITE_P(Native, EndToEndTest,
 INSTANTIATE_TEST_SUITE_P(Wine, EndToEndTest,
                          ::testing::Values(Program{
                              ShellQuote(TOVRAND_WINE_SCRIPT) + " run",
-                             "\r\n"}));
+                             "\r\n",
+                             ShellQuote(TOVRAND_WINE_SCRIPT) + " exec " +
+                                 ShellQuote(TOVDIFF_WINDOWS_EXE)}));
 
 // What only the Windows build does: file attributes, Ctrl-C, and locks on
 // its temporary file that runs of the POSIX build see, and it theirs.
@@ -396,7 +437,9 @@ TEST_P(WindowsTest, RunsOfEitherBuildLeaveAWritingRunAlone) {
 INSTANTIATE_TEST_SUITE_P(Wine, WindowsTest,
                          ::testing::Values(Program{
                              ShellQuote(TOVRAND_WINE_SCRIPT) + " run",
-                             "\r\n"}));
+                             "\r\n",
+                             ShellQuote(TOVRAND_WINE_SCRIPT) + " exec " +
+                                 ShellQuote(TOVDIFF_WINDOWS_EXE)}));
 #endif
 
 }  // namespace

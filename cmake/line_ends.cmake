@@ -1,0 +1,20 @@
+# Copies a text file with every line ending in LF or in CR LF, whatever the
+# line ends of the source (a checkout may have either). Run in script mode:
+#   cmake -DIN=<source> -DOUT=<copy> -DLINE_END=LF|CRLF -P line_ends.cmake
+
+cmake_minimum_required(VERSION 3.25)
+
+include(${CMAKE_CURRENT_LIST_DIR}/script_args.cmake)
+require_script_args(VARS IN OUT LINE_END FILES "${IN}")
+
+file(READ "${IN}" text)
+string(REPLACE "\r\n" "\n" text "${text}")
+if(NOT text MATCHES "\n$")
+  string(APPEND text "\n")
+endif()
+if(LINE_END STREQUAL "CRLF")
+  string(REPLACE "\n" "\r\n" text "${text}")
+elseif(NOT LINE_END STREQUAL "LF")
+  message(FATAL_ERROR "line_ends.cmake: LINE_END is LF or CRLF, not ${LINE_END}")
+endif()
+file(WRITE "${OUT}" "${text}")

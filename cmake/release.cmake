@@ -1,0 +1,120 @@
+# What a release is made of, included by CMakeLists.txt once the programs
+# are defined:
+#  - on Windows, each program's version resource (base/version.rc.in);
+#  - the install rules: what a package of this platform holds;
+#  - with TOVRAND_RELEASE (preset release), the Windows programs built in a
+#    sub-build (build/release/windows) and CPack set up to make both
+#    packages and their SHA256SUMS in the build folder.
+
+set(TOVRAND_COPYRIGHT "Copyright (c) 2026 the tovrand developers")
+
+if(WIN32)
+  enable_language(RC)
+  # The version as four numbers, the fourth 0 unless project() gives one.
+  set(tweak 0)
+  if(NOT "${PROJECT_VERSION_TWEAK}" STREQUAL "")
+    set(tweak ${PROJECT_VERSION_TWEAK})
+  endif()
+  set(TOVRAND_RC_VERSION "${PROJECT_VERSION_MAJOR},${PROJECT_VERSION_MINOR},${PROJECT_VERSION_PATCH},${tweak}")
+  set(tovrand_description "Rescales tank and infantry quantities in FPools")
+  set(tovdiff_description "Shows what a tovrand run changed in FPools")
+  foreach(TOVRAND_RC_PROGRAM tovrand tovdiff)
+    set(TOVRAND_RC_DESCRIPTION "${${TOVRAND_RC_PROGRAM}_description}")
+    set(rc "${CMAKE_CURRENT_BINARY_DIR}/generated/${TOVRAND_RC_PROGRAM}.rc")
+    configure_file(base/version.rc.in "${rc}" @ONLY)
+    target_sources(${TOVRAND_RC_PROGRAM} PRIVATE "${rc}")
+  endforeach()
+endif()
+
+# The text files of a package, with the platform's line ends (CR LF on
+# Windows, where Notepad and cmd expect them), made at build time so that
+# an edit of the source shows in the next package.
+if(WIN32)
+  set(tovrand_line_end CRLF)
+  set(tovrand_text_sources release/README.txt LICENSE CHANGELOG.md
+    release/run-example.bat)
+  set(tovrand_text_names README.txt LICENSE.txt CHANGELOG.txt run-example.bat)
+else()
+  set(tovrand_line_end LF)
+  set(tovrand_text_sources release/README.txt LICENSE CHANGELOG.md
+    release/run-example.sh)
+  set(tovrand_text_names README.txt LICENSE CHANGELOG.md run-example.sh)
+endif()
+set(tovrand_package_texts "")
+foreach(source name IN ZIP_LISTS tovrand_text_sources tovrand_text_names)
+  set(made "${CMAKE_CURRENT_BINARY_DIR}/package/${name}")
+  add_custom_command(OUTPUT "${made}"
+    COMMAND ${CMAKE_COMMAND} -DIN=${CMAKE_CURRENT_SOURCE_DIR}/${source}
+      -DOUT=${made} -DLINE_END=${tovrand_line_end}
+      -P ${CMAKE_CURRENT_SOURCE_DIR}/cmake/line_ends.cmake
+    DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/${source}"
+      "${CMAKE_CURRENT_SOURCE_DIR}/cmake/line_ends.cmake"
+    COMMENT "Making ${name} with ${tovrand_line_end} line ends")
+  list(APPEND tovrand_package_texts "${made}")
+endforeach()
+add_custom_target(package_texts ALL DEPENDS ${tovrand_package_texts})
+
+# A package holds the two programs and the texts at its top level; the
+# example script is a program on Linux.
+install(TARGETS tovrand tovdiff RUNTIME DESTINATION .)
+foreach(made IN LISTS tovrand_package_texts)
+  if(made MATCHES "/run-example\\.sh$")
+    install(PROGRAMS "${made}" DESTINATION .)
+  else()
+    install(FILES "${made}" DESTINATION .)
+  endif()
+endforeach()
+
+option(TOVRAND_RELEASE
+  "Also build the Windows programs and make the release packages (preset release)"
+  OFF)
+if(TOVRAND_RELEASE)
+  if(WIN32)
+    message(FATAL_ERROR "TOVRAND_RELEASE: configure the release on Linux;"
+      " it builds the Windows programs itself")
+  endif()
+  # The Windows programs: this source tree built again with MinGW-w64, each
+  # time this build is built (the sub-build then rebuilds what changed).
+  include(ExternalProject)
+  set(TOVRAND_WINDOWS_BUILD "${CMAKE_CURRENT_BINARY_DIR}/windows")
+  ExternalProject_Add(tovrand_windows
+    SOURCE_DIR "${CMAKE_CURRENT_SOURCE_DIR}"
+    BINARY_DIR "${TOVRAND_WINDOWS_BUILD}"
+    CMAKE_ARGS
+      -DCMAKE_TOOLCHAIN_FILE=${CMAKE_CURRENT_SOURCE_DIR}/cmake/mingw-w64.cmake
+      -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE}
+      -DTOVRAND_TESTS=OFF
+      -DTOVRAND_RELEASE=OFF
+    INSTALL_COMMAND ""
+    BUILD_ALWAYS ON
+    BUILD_BYPRODUCTS "${TOVRAND_WINDOWS_BUILD}/tovrand.exe"
+      "${TOVRAND_WINDOWS_BUILD}/tovdiff.exe")
+  # The Wine end-to-end cases run on that tovrand.exe. It is built after
+  # configuring, so the tests do not ask for it to exist already.
+  set(TOVRAND_WINDOWS_EXE "${TOVRAND_WINDOWS_BUILD}/tovrand.exe")
+  set(tovrand_windows_exe_built_here ON)
+
+  # cpack (preset release) makes one archive a platform: ZIP packages the
+  # sub-build's install rules, TGZ this build's (cmake/package_config.cmake
+  # picks them per generator), each under one folder named like the
+  # archive. cmake/write_checksums.cmake then writes SHA256SUMS beside them.
+  string(TOLOWER "${CMAKE_SYSTEM_PROCESSOR}" tovrand_processor)
+  set(CPACK_PACKAGE_NAME tovrand)
+  set(CPACK_PACKAGE_VENDOR "the tovrand developers")
+  set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "Rescales tank and infantry quantities in FPools")
+  set(CPACK_GENERATOR "ZIP;TGZ")
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+  set(CPACK_OUTPUT_FILE_PREFIX "${CMAKE_CURRENT_BINARY_DIR}")
+  set(CPACK_TOVRAND_ZIP_NAME "tovrand-${PROJECT_VERSION}-windows-x64")
+  set(CPACK_TOVRAND_TGZ_NAME
+    "tovrand-${PROJECT_VERSION}-${CMAKE_SYSTEM_NAME}-${tovrand_processor}")
+  string(TOLOWER "${CPACK_TOVRAND_TGZ_NAME}" CPACK_TOVRAND_TGZ_NAME)
+  set(CPACK_TOVRAND_WINDOWS_BUILD "${TOVRAND_WINDOWS_BUILD}")
+  set(CPACK_TOVRAND_NATIVE_BUILD "${CMAKE_CURRENT_BINARY_DIR}")
+  set(CPACK_PROJECT_CONFIG_FILE
+    "${CMAKE_CURRENT_SOURCE_DIR}/cmake/package_config.cmake")
+  set(CPACK_POST_BUILD_SCRIPTS
+    "${CMAKE_CURRENT_SOURCE_DIR}/cmake/write_checksums.cmake")
+  include(CPack)
+endif()

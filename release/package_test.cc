@@ -1,0 +1,500 @@
+// Checks the release packages as a modder gets them. Each archive is
+// unpacked into a fresh folder whose path has a space; its files, their
+// modes and line ends, and SHA256SUMS are checked. Then, on a copy of the
+// sample data in the unpacked folder, the example script and the programs
+// run (the Windows ones under Wine): the FPools.txt they write must be the
+// one the release build's own tovrand writes, and tovdiff's report must add
+// up to totals this test computes from the files' bytes.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "testing/data_builder.h"
+#include "testing/files.h"
+#include "testing/process.h"
+#include "testing/scratch_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Args = std::vector<std::string>;
+using testdata::GetWord;
+using testdata::ReadFile;
+
+const Args kArgs = {"g", "100", "80", "50", "60"};  // the scripts' values
+const char kSuccess[] = "New FPools.txt has been placed in Output folder\n";
+const char kWriteFailed[] = "Failed to write FPools.txt to Output folder\n";
+
+struct Package {
+  std::string name;  // the archive's name without extension; its folder
+  std::string archive;
+  bool windows;
+  // Every entry and its permission bits. Folders end in / and have no bits
+  // here: the archives hold none, unpacking makes them.
+  std::map<std::string, std::string> modes;
+  std::vector<std::string> texts;
+  std::string script;
+  std::string tovrand;
+  std::string tovdiff;
+};
+
+const Package kZip = {
+    TOVRAND_ZIP_NAME,
+    TOVRAND_ZIP_NAME ".zip",
+    true,
+    {{TOVRAND_ZIP_NAME "/", ""},
+     {TOVRAND_ZIP_NAME "/tovrand.exe", "0755"},
+     {TOVRAND_ZIP_NAME "/tovdiff.exe", "0755"},
+     {TOVRAND_ZIP_NAME "/README.txt", "0644"},
+     {TOVRAND_ZIP_NAME "/LICENSE.txt", "0644"},
+     {TOVRAND_ZIP_NAME "/CHANGELOG.txt", "0644"},
+     {TOVRAND_ZIP_NAME "/run-example.bat", "0644"}},
+    {"README.txt", "LICENSE.txt", "CHANGELOG.txt", "run-example.bat"},
+    "run-example.bat",
+    "tovrand.exe",
+    "tovdiff.exe",
+};
+
+const Package kTarball = {
+    TOVRAND_TGZ_NAME,
+    TOVRAND_TGZ_NAME ".tar.gz",
+    false,
+    {{TOVRAND_TGZ_NAME "/", ""},
+     {TOVRAND_TGZ_NAME "/tovrand", "0755"},
+     {TOVRAND_TGZ_NAME "/tovdiff", "0755"},
+     {TOVRAND_TGZ_NAME "/README.txt", "0644"},
+     {TOVRAND_TGZ_NAME "/LICENSE", "0644"},
+     {TOVRAND_TGZ_NAME "/CHANGELOG.md", "0644"},
+     {TOVRAND_TGZ_NAME "/run-example.sh", "0755"}},
+    {"README.txt", "LICENSE", "CHANGELOG.md", "run-example.sh"},
+    "run-example.sh",
+    "tovrand",
+    "tovdiff",
+};
+
+const Package* const kPackages[] = {&kZip, &kTarball};
+
+std::string Wine() { return ShellQuote(TOVRAND_WINE_SCRIPT); }
+
+// The path Wine gives a Unix path: drive Z: is the root.
+std::string WindowsPath(const std::string& path) {
+  std::string windows = "Z:" + path;
+  for (char& c : windows) {
+    if (c == '/') c = '\\';
+  }
+  return windows;
+}
+
+// "LF" when every line ends in LF, "CR LF" when every one ends in CR LF,
+// "mixed" otherwise; "empty" or "unended" for text without a whole line.
+std::string LineEnds(const std::string& text) {
+  if (text.empty()) return "empty";
+  if (text.back() != '\n') return "unended";
+  size_t lf = 0;
+  size_t crlf = 0;
+  size_t cr = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r') ++cr;
+    if (text[i] == '\n') {
+      ++lf;
+      if (i > 0 && text[i - 1] == '\r') ++crlf;
+    }
+  }
+  if (cr == 0) return "LF";
+  if (crlf == lf && cr == lf) return "CR LF";
+  return "mixed";
+}
+
+// `text` with the package's line ends.
+std::string Printed(const Package& package, const std::string& text) {
+  if (!package.windows) return text;
+  std::string printed;
+  for (char c : text) printed += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  return printed;
+}
+
+// Output of a program of `package` with LF line ends, after checking that
+// the Windows programs end every line in CR LF.
+std::string Unprinted(const Package& package, const std::string& out) {
+  if (!package.windows || out.empty()) return out;
+  EXPECT_EQ(LineEnds(out), "CR LF") << out;
+  std::string text;
+  for (char c : out) {
+    if (c != '\r') text += c;
+  }
+  return text;
+}
+
+// Every entry under `dir`, by path relative to it, with its permission
+// bits in octal; folders end in / and get "".
+std::map<std::string, std::string> Modes(const std::string& dir) {
+  std::map<std::string, std::string> modes;
+  for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+    struct stat info;
+    if (lstat(entry.path().c_str(), &info) != 0) continue;
+    std::string name = fs::relative(entry.path(), dir).string();
+    if (S_ISDIR(info.st_mode)) name += "/";
+    if (!S_ISDIR(info.st_mode) && !S_ISREG(info.st_mode)) name += " (special)";
+    char octal[8] = "";
+    if (!S_ISDIR(info.st_mode))
+      std::snprintf(octal, sizeof octal, "0%o", info.st_mode & 07777u);
+    modes[name] = octal;
+  }
+  return modes;
+}
+
+// A package unpacked into a fresh folder whose path has a space.
+class Unpacked {
+ public:
+  explicit Unpacked(const Package& package) : package_(package) {
+    fs::create_directory(scratch_ / "unpacked here");
+    const ProcessResult r =
+        RunIn(Root(), ShellQuote(TOVRAND_CMAKE) + " -E tar xf",
+              {std::string(TOVRAND_PACKAGE_DIR) + "/" + package.archive});
+    EXPECT_EQ(r.status, 0) << package.archive << ": " << r.out << r.err;
+  }
+
+  // The folder that holds what was unpacked, and the package's one folder.
+  std::string Root() const { return scratch_ / "unpacked here"; }
+  std::string Folder() const { return Root() + "/" + package_.name; }
+  // A folder outside the package, to start the scripts from.
+  std::string Elsewhere() const { return scratch_.path(); }
+
+  // The sample data copied into the package's folder, as a modder copies
+  // the package into the game's data folder.
+  void AddSampleData() const {
+    for (const char* name :
+         {"Tables.ini", "FPools.txt", "AlsTeams.txt", "GETeams.txt"}) {
+      fs::copy_file(std::string(TOVRAND_SAMPLE_DIR) + "/" + name,
+                    Folder() + "/" + name);
+    }
+    fs::create_directory(Folder() + "/Output");
+  }
+
+  // Runs the example script from another folder, so that it has to find
+  // its data folder itself.
+  ProcessResult RunScript() const {
+    const std::string script = Folder() + "/" + package_.script;
+    if (package_.windows) {
+      return RunIn(Elsewhere(), "TOVRAND_NO_PAUSE=1 " + Wine() + " exec cmd /c",
+                   {WindowsPath(script)});
+    }
+    return RunIn(Elsewhere(), ShellQuote(script), {});
+  }
+
+  // Runs one of the package's programs in its folder.
+  ProcessResult RunProgram(const std::string& program, const Args& args) const {
+    const std::string path = ShellQuote(Folder() + "/" + program);
+    return RunIn(Folder(), package_.windows ? Wine() + " exec " + path : path,
+                 args);
+  }
+
+ private:
+  const Package& package_;
+  ScratchDir scratch_;
+};
+
+// What the release build's own tovrand writes from the sample data with
+// `args`.
+std::string ReferenceOutput(const Args& args) {
+  ScratchDir dir;
+  for (const char* name :
+       {"Tables.ini", "FPools.txt", "AlsTeams.txt", "GETeams.txt"}) {
+    fs::copy_file(std::string(TOVRAND_SAMPLE_DIR) + "/" + name, dir / name);
+  }
+  fs::create_directory(dir / "Output");
+  const ProcessResult r =
+      RunIn(dir.path(), ShellQuote(TOVRAND_NATIVE_EXE), args);
+  EXPECT_EQ(r.status, 0) << r.out;
+  return ReadFile(dir / "Output/FPools.txt");
+}
+
+// The report tovdiff must give for a data folder, worked out here from the
+// files' bytes in the sample's layout (testing/data_builder.h): each changed
+// quantity's line but for the type's name, and the totals lines.
+struct ExpectedReport {
+  struct Change {
+    std::string before_type;  // the line up to the type's name
+    std::string after_type;   // from the type's name's closing parenthesis
+  };
+  std::vector<Change> changes;
+  std::vector<std::string> totals;
+};
+
+enum Category { kNoCategory, kTank, kInfantry };
+
+Category CategoryOfType(int type) {
+  static const std::set<int> tank = {2, 23, 24, 27, 28, 29, 30, 31, 32, 33, 34, 35};
+  static const std::set<int> infantry = {0, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+  if (tank.count(type)) return kTank;
+  if (infantry.count(type)) return kInfantry;
+  return kNoCategory;
+}
+
+// The text of a fixed-width name field, up to its first zero byte.
+std::string Name(const std::string& bytes, size_t offset, size_t width) {
+  const std::string field = bytes.substr(offset, width);
+  return field.substr(0, field.find('\0'));
+}
+
+// The first team record of `team_class`, or -1.
+long FindTeam(const std::string& teams, int team_class) {
+  for (size_t at = 0; at + testdata::kTeamSize <= teams.size();
+       at += testdata::kTeamSize) {
+    if (GetWord(teams, at + testdata::kTeamClass) == team_class)
+      return static_cast<long>(at);
+  }
+  return -1;
+}
+
+// One used slot of a pool.
+struct SlotView {
+  size_t pool_at;
+  int nationality;
+  int date;
+  int slot;
+  long team_at;  // in the side's team file, or -1
+  Category category;
+};
+
+// Every used slot of the Allied (0) and German (1) pools of `pools`: slots
+// 1, 2, ... up to the first negative class.
+std::vector<SlotView> Slots(const std::string& pools, const std::string& allied,
+                            const std::string& german) {
+  std::vector<SlotView> slots;
+  for (size_t at = 0; at + testdata::kPoolSize <= pools.size();
+       at += testdata::kPoolSize) {
+    const int nationality =
+        static_cast<unsigned char>(pools[at + testdata::kPoolNationality]);
+    if (nationality > 1) continue;
+    const std::string& teams = nationality == 0 ? allied : german;
+    for (int k = 1; k <= testdata::kPoolSlots; ++k) {
+      const int team_class = GetWord(pools, at + testdata::TeamClassOffset(k));
+      if (team_class < 0) break;
+      const long team_at = FindTeam(teams, team_class);
+      const Category category =
+          team_at < 0 ? kNoCategory
+                      : CategoryOfType(GetWord(teams, team_at + testdata::kTeamType));
+      slots.push_back(SlotView{at, nationality,
+                               GetWord(pools, at + testdata::kPoolDate), k,
+                               team_at, category});
+    }
+  }
+  return slots;
+}
+
+// Sums of the quantities of one side, date group and category in `pools`.
+long Total(const std::string& pools, const std::vector<SlotView>& slots,
+           int nationality, bool date0, Category category) {
+  long sum = 0;
+  for (const SlotView& s : slots) {
+    if (s.nationality == nationality && (s.date == 0) == date0 &&
+        s.category == category)
+      sum += GetWord(pools, s.pool_at + testdata::QuantityOffset(s.slot));
+  }
+  return sum;
+}
+
+ExpectedReport Expect(const std::string& folder) {
+  const std::string before = ReadFile(folder + "/FPools.txt");
+  const std::string after = ReadFile(folder + "/Output/FPools.txt");
+  const std::string allied = ReadFile(folder + "/AlsTeams.txt");
+  const std::string german = ReadFile(folder + "/GETeams.txt");
+  const char* const sides[] = {"Allied", "German"};
+  const std::vector<SlotView> slots_before = Slots(before, allied, german);
+  const std::vector<SlotView> slots_after = Slots(after, allied, german);
+
+  ExpectedReport report;
+  bool changed[2] = {false, false};
+  for (const SlotView& s : slots_before) {
+    const size_t at = s.pool_at + testdata::QuantityOffset(s.slot);
+    const int old_quantity = GetWord(before, at);
+    const int new_quantity = GetWord(after, at);
+    if (old_quantity == new_quantity) continue;
+    changed[s.nationality] = true;
+    const std::string& teams = s.nationality == 0 ? allied : german;
+    report.changes.push_back(
+        {Name(before, s.pool_at, testdata::kPoolNameWidth) + " (" +
+             sides[s.nationality] + ", date " + std::to_string(s.date) +
+             "), slot " + std::to_string(s.slot) + ", " +
+             Name(teams, s.team_at, testdata::kTeamNameWidth) + " (",
+         "): " + std::to_string(old_quantity) + " -> " +
+             std::to_string(new_quantity)});
+  }
+  for (int side = 0; side < 2; ++side) {
+    if (!changed[side]) continue;
+    for (bool date0 : {true, false}) {
+      for (Category category : {kTank, kInfantry}) {
+        report.totals.push_back(
+            std::string(sides[side]) + (date0 ? ", date 0, " : ", other dates, ") +
+            (category == kTank ? "tank: " : "infantry: ") +
+            std::to_string(Total(before, slots_before, side, date0, category)) +
+            " -> " +
+            std::to_string(Total(after, slots_after, side, date0, category)));
+      }
+    }
+  }
+  return report;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    const size_t end = text.find('\n', start);
+    if (end == std::string::npos) {
+      lines.push_back(text.substr(start));
+      break;
+    }
+    lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
+bool StartsWith(const std::string& text, const std::string& start) {
+  return text.compare(0, start.size(), start) == 0;
+}
+bool EndsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() &&
+         text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// Checks tovdiff's report (LF line ends) on the data folder `folder`.
+void CheckReport(const std::string& report, const std::string& folder) {
+  const ExpectedReport expected = Expect(folder);
+  const std::vector<std::string> lines = Lines(report);
+  EXPECT_TRUE(EndsWith(report, "\n")) << report;
+  for (const std::string& line : lines) {
+    EXPECT_FALSE(StartsWith(line, "Warning: ")) << line;
+  }
+  if (expected.changes.empty()) {
+    EXPECT_EQ(lines, std::vector<std::string>{"No quantity changed"});
+    return;
+  }
+  ASSERT_EQ(lines.size(), expected.changes.size() + 1 + expected.totals.size())
+      << report;
+  for (size_t i = 0; i < expected.changes.size(); ++i) {
+    const auto& change = expected.changes[i];
+    EXPECT_TRUE(StartsWith(lines[i], change.before_type) &&
+                EndsWith(lines[i], change.after_type) &&
+                lines[i].size() >
+                    change.before_type.size() + change.after_type.size())
+        << lines[i] << "\nexpected: " << change.before_type << "<type>"
+        << change.after_type;
+  }
+  EXPECT_EQ(lines[expected.changes.size()], "");
+  const std::vector<std::string> totals(lines.begin() + expected.changes.size() + 1,
+                                        lines.end());
+  EXPECT_EQ(totals, expected.totals);
+}
+
+TEST(PackageTest, ArchivesHoldExactlyTheirPlatformsFiles) {
+  for (const Package* package : kPackages) {
+    SCOPED_TRACE(package->archive);
+    const Unpacked unpacked(*package);
+    EXPECT_EQ(Modes(unpacked.Root()), package->modes);
+  }
+}
+
+TEST(PackageTest, TextsHaveTheirPlatformsLineEnds) {
+  for (const Package* package : kPackages) {
+    SCOPED_TRACE(package->archive);
+    const Unpacked unpacked(*package);
+    for (const std::string& text : package->texts) {
+      EXPECT_EQ(LineEnds(ReadFile(unpacked.Folder() + "/" + text)),
+                package->windows ? "CR LF" : "LF")
+          << text;
+    }
+    const std::string licence = ReadFile(
+        unpacked.Folder() + (package->windows ? "/LICENSE.txt" : "/LICENSE"));
+    EXPECT_NE(licence.find("Copyright (c) 2026 the tovrand developers"),
+              std::string::npos);
+  }
+}
+
+TEST(PackageTest, ChecksumsListBothArchives) {
+  const std::string sums = ReadFile(TOVRAND_PACKAGE_DIR "/SHA256SUMS");
+  const std::vector<std::string> lines = Lines(sums);
+  ASSERT_EQ(lines.size(), 2u) << sums;
+  EXPECT_TRUE(EndsWith(lines[0], "  " + kZip.archive)) << lines[0];
+  EXPECT_TRUE(EndsWith(lines[1], "  " + kTarball.archive)) << lines[1];
+  for (const std::string& line : lines) {
+    EXPECT_EQ(line.find_first_not_of("0123456789abcdef"), 64u) << line;
+  }
+  const ProcessResult r = RunIn(TOVRAND_PACKAGE_DIR, "sha256sum -c SHA256SUMS", {});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, kZip.archive + ": OK\n" + kTarball.archive + ": OK\n");
+  EXPECT_EQ(r.err, "");
+}
+
+// Double-clicking the script, in effect: tovrand with the script's values
+// on the data in the script's folder, then tovdiff's report.
+TEST(PackageTest, ExampleScriptsScaleTheSampleAndShowTheChanges) {
+  const std::string reference = ReferenceOutput(kArgs);
+  std::map<std::string, std::string> reports;
+  for (const Package* package : kPackages) {
+    SCOPED_TRACE(package->archive);
+    const Unpacked unpacked(*package);
+    unpacked.AddSampleData();
+    const ProcessResult r = unpacked.RunScript();
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(ReadFile(unpacked.Folder() + "/Output/FPools.txt"), reference);
+    const std::string out = Unprinted(*package, r.out);
+    ASSERT_TRUE(StartsWith(out, kSuccess)) << out;
+    reports[package->archive] = out.substr(std::string(kSuccess).size());
+    CheckReport(reports[package->archive], unpacked.Folder());
+  }
+  EXPECT_EQ(reports[kZip.archive], reports[kTarball.archive]);
+}
+
+TEST(PackageTest, ExampleScriptsStopAfterAFailedRun) {
+  for (const Package* package : kPackages) {
+    SCOPED_TRACE(package->archive);
+    const Unpacked unpacked(*package);
+    unpacked.AddSampleData();
+    fs::remove(unpacked.Folder() + "/Output");
+    const ProcessResult r = unpacked.RunScript();
+    // tovrand's one line and status: tovdiff, had it run, would add its own.
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, Printed(*package, kWriteFailed));
+    EXPECT_EQ(r.err, "");
+  }
+}
+
+TEST(PackageTest, ProgramsRunFromTheUnpackedFolder) {
+  const Args unchanged = {"a", "100", "100", "100", "100"};
+  const struct {
+    Args args;
+    std::string output;
+  } cases[] = {
+      {kArgs, ReferenceOutput(kArgs)},
+      {{"a", "50", "40", "30", "20"}, ReferenceOutput({"a", "50", "40", "30", "20"})},
+      {unchanged, ReadFile(TOVRAND_SAMPLE_DIR "/FPools.txt")},
+  };
+  for (const Package* package : kPackages) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(package->archive + " " + c.args[0] + " " + c.args[1]);
+      const Unpacked unpacked(*package);
+      unpacked.AddSampleData();
+      const ProcessResult run = unpacked.RunProgram(package->tovrand, c.args);
+      EXPECT_EQ(run.status, 0);
+      EXPECT_EQ(run.out, Printed(*package, kSuccess));
+      EXPECT_EQ(ReadFile(unpacked.Folder() + "/Output/FPools.txt"), c.output);
+      const ProcessResult diff = unpacked.RunProgram(package->tovdiff, {});
+      EXPECT_EQ(diff.status, 0);
+      EXPECT_EQ(diff.err, "");
+      CheckReport(Unprinted(*package, diff.out), unpacked.Folder());
+    }
+  }
+}
+
+}  // namespace
