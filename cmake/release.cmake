@@ -54,20 +54,31 @@ foreach(source name IN ZIP_LISTS tovrand_text_sources tovrand_text_names)
 endforeach()
 add_custom_target(package_texts ALL DEPENDS ${tovrand_package_texts})
 
-# A package holds the two programs and the texts at its top level; the
-# example script is a program on Linux.
-install(TARGETS tovrand tovdiff RUNTIME DESTINATION .)
-foreach(made IN LISTS tovrand_package_texts)
-  if(made MATCHES "/run-example\\.sh$")
-    install(PROGRAMS "${made}" DESTINATION .)
-  else()
-    install(FILES "${made}" DESTINATION .)
-  endif()
-endforeach()
-
 option(TOVRAND_RELEASE
   "Also build the Windows programs and make the release packages (preset release)"
   OFF)
+option(TOVRAND_PACKAGE_LAYOUT
+  "Install all files into one folder, as a release package holds them" OFF)
+
+# A package holds the two programs and the texts at its top level; the
+# example script is a program on Linux. Anywhere else (cmake --install of a
+# plain build) the programs go to bin/ and the texts to the doc folder.
+if(TOVRAND_RELEASE OR TOVRAND_PACKAGE_LAYOUT)
+  set(tovrand_program_dir .)
+  set(tovrand_text_dir .)
+else()
+  include(GNUInstallDirs)
+  set(tovrand_program_dir "${CMAKE_INSTALL_BINDIR}")
+  set(tovrand_text_dir "${CMAKE_INSTALL_DOCDIR}")
+endif()
+install(TARGETS tovrand tovdiff RUNTIME DESTINATION "${tovrand_program_dir}")
+foreach(made IN LISTS tovrand_package_texts)
+  if(made MATCHES "/run-example\\.sh$")
+    install(PROGRAMS "${made}" DESTINATION "${tovrand_text_dir}")
+  else()
+    install(FILES "${made}" DESTINATION "${tovrand_text_dir}")
+  endif()
+endforeach()
 if(TOVRAND_RELEASE)
   if(WIN32)
     message(FATAL_ERROR "TOVRAND_RELEASE: configure the release on Linux;"
@@ -85,6 +96,7 @@ if(TOVRAND_RELEASE)
       -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE}
       -DTOVRAND_TESTS=OFF
       -DTOVRAND_RELEASE=OFF
+      -DTOVRAND_PACKAGE_LAYOUT=ON
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON
     BUILD_BYPRODUCTS "${TOVRAND_WINDOWS_BUILD}/tovrand.exe"
