@@ -19,7 +19,6 @@ TEST(CategoryOfTest, TankAndInfantryAreExactlyTheirCodes) {
   }
 }
 
-
 TEST(TeamTypeNameTest, NamesTheCodesAtTheEdgesAndOnlyThose) {
   const struct {
     int type;
