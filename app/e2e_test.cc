@@ -64,18 +64,9 @@ class EndToEndTest : public ::testing::TestWithParam<Program> {
     return RunIn(w.Dir(), GetParam().command, args);
   }
 
-  // The lines `text` as this program prints them. Windows' C library ends
-  // each line on standard output with CR LF, since stdout is in text mode.
+  // The lines `text` as this program prints them.
   std::string Printed(const std::string& text) const {
-    std::string printed;
-    for (char c : text) {
-      if (c == '\n') {
-        printed += GetParam().line_end;
-      } else {
-        printed += c;
-      }
-    }
-    return printed;
+    return testdata::WithLineEnds(text, GetParam().line_end);
   }
 };
 

@@ -114,10 +114,7 @@ std::string LineEnds(const std::string& text) {
 
 // `text` with the package's line ends.
 std::string Printed(const Package& package, const std::string& text) {
-  if (!package.windows) return text;
-  std::string printed;
-  for (char c : text) printed += c == '\n' ? std::string("\r\n") : std::string(1, c);
-  return printed;
+  return testdata::WithLineEnds(text, package.windows ? "\r\n" : "\n");
 }
 
 // Output of a program of `package` with LF line ends, after checking that
@@ -150,6 +147,17 @@ std::map<std::string, std::string> Modes(const std::string& dir) {
   return modes;
 }
 
+// Copies the sample data into `dir`, with an empty Output folder: a data
+// folder ready for a run.
+void CopySampleData(const std::string& dir) {
+  for (const char* name :
+       {"Tables.ini", "FPools.txt", "AlsTeams.txt", "GETeams.txt"}) {
+    fs::copy_file(std::string(TOVRAND_SAMPLE_DIR) + "/" + name,
+                  dir + "/" + name);
+  }
+  fs::create_directory(dir + "/Output");
+}
+
 // A package unpacked into a fresh folder whose path has a space.
 class Unpacked {
  public:
@@ -169,14 +177,7 @@ class Unpacked {
 
   // The sample data copied into the package's folder, as a modder copies
   // the package into the game's data folder.
-  void AddSampleData() const {
-    for (const char* name :
-         {"Tables.ini", "FPools.txt", "AlsTeams.txt", "GETeams.txt"}) {
-      fs::copy_file(std::string(TOVRAND_SAMPLE_DIR) + "/" + name,
-                    Folder() + "/" + name);
-    }
-    fs::create_directory(Folder() + "/Output");
-  }
+  void AddSampleData() const { CopySampleData(Folder()); }
 
   // Runs the example script from another folder, so that it has to find
   // its data folder itself.
@@ -205,11 +206,7 @@ class Unpacked {
 // `args`.
 std::string ReferenceOutput(const Args& args) {
   ScratchDir dir;
-  for (const char* name :
-       {"Tables.ini", "FPools.txt", "AlsTeams.txt", "GETeams.txt"}) {
-    fs::copy_file(std::string(TOVRAND_SAMPLE_DIR) + "/" + name, dir / name);
-  }
-  fs::create_directory(dir / "Output");
+  CopySampleData(dir.path());
   const ProcessResult r =
       RunIn(dir.path(), ShellQuote(TOVRAND_NATIVE_EXE), args);
   EXPECT_EQ(r.status, 0) << r.out;

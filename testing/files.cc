@@ -55,4 +55,17 @@ std::optional<std::map<std::string, std::string>> DirectoryState(
   return state;
 }
 
+std::string WithLineEnds(const std::string& text,
+                         const std::string& line_end) {
+  std::string printed;
+  for (char c : text) {
+    if (c == '\n') {
+      printed += line_end;
+    } else {
+      printed += c;
+    }
+  }
+  return printed;
+}
+
 }  // namespace testdata

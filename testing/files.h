@@ -24,6 +24,11 @@ std::optional<std::string> ReadIfFile(const std::string& path);
 std::optional<std::map<std::string, std::string>> DirectoryState(
     const std::string& dir);
 
+// `text` as a program prints it with `line_end` ending each line: "\n" as
+// it is, or "\r\n" from a Windows program, whose standard output is in
+// text mode.
+std::string WithLineEnds(const std::string& text, const std::string& line_end);
+
 }  // namespace testdata
 
 #endif  // TOVRAND_TESTING_FILES_H_
