@@ -21,15 +21,13 @@ constexpr size_t kChunk = 1 << 16;
 
 }  // namespace
 
-ReadResult ReadWholeFile(const std::string& path, size_t max_size,
-                         ByteBuffer* out) {
+ReadResult ReadOpenFile(std::FILE* file, const FileStamp& opened,
+                        size_t max_size, ByteBuffer* out) {
   *out = ByteBuffer();
-  int64_t known = 0;
-  FilePtr file(OpenRegularFile(path, &known));
-  if (!file) return ReadResult::kCannotOpen;
-
   // Size the buffer from the file's size at opening, so that it is read
-  // with one allocation; grow it if the file grows while it is read.
+  // with one allocation; grow it while there is more to read (a pseudo file
+  // that seemed empty, or a file that grows, which then fails).
+  const int64_t known = opened.size;
   if (known > 0 && static_cast<uint64_t>(known) > max_size)
     return ReadResult::kTooLarge;
   size_t capacity = known > 0 ? static_cast<size_t>(known) + 1 : kChunk;
@@ -49,19 +47,35 @@ ReadResult ReadWholeFile(const std::string& path, size_t max_size,
     }
     const size_t wanted = capacity - buffer.size;
     const size_t got =
-        std::fread(buffer.bytes.get() + buffer.size, 1, wanted, file.get());
+        std::fread(buffer.bytes.get() + buffer.size, 1, wanted, file);
     buffer.size += got;
     if (got < wanted) {
       // A short read is the end of the file or an error; an error must not
       // pass for the end, or a truncated file would be taken as whole.
-      if (std::ferror(file.get())) return ReadResult::kReadError;
+      if (std::ferror(file)) return ReadResult::kReadError;
       break;
     }
   }
   if (buffer.size > max_size) return ReadResult::kTooLarge;
+  // A file cut short, grown or rewritten while it was read would otherwise
+  // pass for whole: fewer bytes, or a mix of old and new ones.
+  FileStamp now;
+  if (!StampOf(file, &now)) return ReadResult::kReadError;
+  if (now != opened ||
+      (known > 0 && buffer.size != static_cast<uint64_t>(known)))
+    return ReadResult::kChanged;
   if (buffer.size == 0) buffer.bytes.reset();
   *out = std::move(buffer);
   return ReadResult::kOk;
+}
+
+ReadResult ReadWholeFile(const std::string& path, size_t max_size,
+                         ByteBuffer* out) {
+  *out = ByteBuffer();
+  FileStamp opened;
+  FilePtr file(OpenRegularFile(path, &opened));
+  if (!file) return ReadResult::kCannotOpen;
+  return ReadOpenFile(file.get(), opened, max_size, out);
 }
 
 bool ReadInputFile(const std::string& path, ByteBuffer* out, FatalStop* fatal) {
@@ -70,6 +84,7 @@ bool ReadInputFile(const std::string& path, ByteBuffer* out, FatalStop* fatal) {
       return true;
     case ReadResult::kCannotOpen:
     case ReadResult::kReadError:
+    case ReadResult::kChanged:
       return false;
     case ReadResult::kTooLarge:
       fatal->Raise(path + " is too large: more than 2147483647 bytes");

@@ -2,11 +2,13 @@
 #define TOVRAND_BASE_FILE_IO_H_
 
 #include <cstddef>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
 
 #include "base/messages.h"
+#include "base/platform.h"
 
 namespace tovrand {
 
@@ -24,15 +26,27 @@ enum class ReadResult {
   kOk,
   kCannotOpen,     // no such file, or no permission
   kReadError,      // opened, but reading failed before the end
+  kChanged,        // the file changed while it was read: fewer or more bytes
+                   // than it held when opened, or a new modification time
   kTooLarge,       // more than the caller's limit
   kNoMemory,       // the first allocation failed
   kNoMemoryToGrow  // enlarging the buffer failed
 };
 
-// Reads the file at `path` whole, in binary, in a few bulk reads. An empty
-// file gives an empty buffer with no storage. Anything but a regular file
-// (after following links) cannot be opened. On anything but kOk, `out` is
-// left empty.
+// Reads the rest of `file`, opened by OpenRegularFile (base/platform.h)
+// with the stamp `opened`, in a few bulk reads, and leaves it open. Once the
+// end is reached the file must be as it was when opened: the same stamp,
+// and as many bytes read as it held then, or kChanged. A file that held no
+// bytes when opened, as a pseudo file (/proc) may seem to, is read to its
+// end whatever it holds. A file of more than `max_size` bytes is kTooLarge.
+// An empty file gives an empty buffer with no storage. On anything but kOk,
+// `out` is left empty.
+[[nodiscard]] ReadResult ReadOpenFile(std::FILE* file, const FileStamp& opened,
+                                      size_t max_size, ByteBuffer* out);
+
+// Reads the file at `path` whole, in binary, as ReadOpenFile does. Anything
+// but a regular file (after following links) cannot be opened. On anything
+// but kOk, `out` is left empty.
 [[nodiscard]] ReadResult ReadWholeFile(const std::string& path, size_t max_size,
                                        ByteBuffer* out);
 
@@ -40,9 +54,9 @@ enum class ReadResult {
 constexpr size_t kMaxInputSize = 2147483647;
 
 // Reads the input file `path` whole. Returns false when it cannot be opened
-// or read; raises the fatal stop when it is larger than kMaxInputSize
-// ("<path> is too large: more than 2147483647 bytes") or memory runs out
-// ("malloc failed", "realloc failed").
+// or read, or changes while it is read; raises the fatal stop when it is
+// larger than kMaxInputSize ("<path> is too large: more than 2147483647
+// bytes") or memory runs out ("malloc failed", "realloc failed").
 [[nodiscard]] bool ReadInputFile(const std::string& path, ByteBuffer* out,
                                  FatalStop* fatal);
 

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 
@@ -10,6 +14,16 @@
 
 namespace tovrand {
 namespace {
+
+namespace fs = std::filesystem;
+
+// What `buffer` holds, or "" when it has no storage.
+std::string Text(const ByteBuffer& buffer) {
+  return buffer.bytes
+             ? std::string(reinterpret_cast<const char*>(buffer.bytes.get()),
+                           buffer.size)
+             : std::string();
+}
 
 // A file of exactly the limit is read whole; one byte more is refused, and
 // the buffer is left empty.
@@ -30,13 +44,55 @@ TEST(ReadWholeFileTest, TheLimitIsTheLargestSizeRead) {
     ByteBuffer out;
     EXPECT_EQ(ReadWholeFile(dir / "file", c.limit, &out), c.result)
         << c.size << " bytes, limit " << c.limit;
-    const std::string read =
-        out.bytes ? std::string(reinterpret_cast<const char*>(out.bytes.get()),
-                                out.size)
-                  : std::string();
-    EXPECT_EQ(out.size, read.size());
-    EXPECT_EQ(read, c.result == ReadResult::kOk ? bytes : "")
+    EXPECT_EQ(out.size, Text(out).size());
+    EXPECT_EQ(Text(out), c.result == ReadResult::kOk ? bytes : "")
         << c.size << " bytes, limit " << c.limit;
+  }
+}
+
+// Another program changes the file after it was opened and before it is
+// read: the read fails and leaves the buffer empty, whatever the change.
+TEST(ReadOpenFileTest, AFileChangedWhileOpenIsNotRead) {
+  const std::string bytes = "0123456789";
+  const struct {
+    const char* change;
+    void (*make)(const std::string& path);
+    ReadResult result;
+  } cases[] = {
+      {"none", [](const std::string&) {}, ReadResult::kOk},
+      {"cut short", [](const std::string& path) { fs::resize_file(path, 4); },
+       ReadResult::kChanged},
+      {"appended to",
+       [](const std::string& path) {
+         std::ofstream(path, std::ios::binary | std::ios::app) << "more";
+       },
+       ReadResult::kChanged},
+      {"rewritten, same size, new time",
+       [](const std::string& path) {
+         testdata::WriteFile(path, "9876543210");
+         fs::last_write_time(path,
+                             fs::last_write_time(path) - std::chrono::hours(1));
+       },
+       ReadResult::kChanged},
+      {"emptied", [](const std::string& path) { fs::resize_file(path, 0); },
+       ReadResult::kChanged},
+  };
+  for (const auto& c : cases) {
+    ScratchDir dir;
+    testdata::WriteFile(dir / "file", bytes);
+    FileStamp opened;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
+        OpenRegularFile(dir / "file", &opened), &std::fclose);
+    ASSERT_TRUE(file) << c.change;
+    c.make(dir / "file");
+    ByteBuffer out;  // holding bytes already, which a failure must drop
+    out.size = 5;
+    out.bytes.reset(static_cast<unsigned char*>(std::malloc(out.size)));
+    std::memcpy(out.bytes.get(), "stale", out.size);
+    EXPECT_EQ(ReadOpenFile(file.get(), opened, 100, &out), c.result)
+        << c.change;
+    EXPECT_EQ(out.size, Text(out).size()) << c.change;
+    EXPECT_EQ(Text(out), c.result == ReadResult::kOk ? bytes : "") << c.change;
   }
 }
 

@@ -6,7 +6,6 @@
 #include <fcntl.h>
 #include <io.h>
 #include <process.h>
-#include <sys/stat.h>
 #include <windows.h>
 #else
 #include <fcntl.h>
@@ -23,17 +22,59 @@ namespace tovrand {
 
 const char kPathSeparator = '\\';
 
-std::FILE* OpenRegularFile(const std::string& path, int64_t* size) {
-  const int fd = _open(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
-  if (fd < 0) return nullptr;
-  struct _stati64 st;
-  std::FILE* file = nullptr;
-  if (_fstati64(fd, &st) == 0 && (st.st_mode & _S_IFMT) == _S_IFREG) {
-    *size = st.st_size;
-    file = _fdopen(fd, "rb");
+namespace {
+
+FileStamp StampFrom(const BY_HANDLE_FILE_INFORMATION& info) {
+  const FILETIME& time = info.ftLastWriteTime;
+  FileStamp stamp;
+  stamp.size = static_cast<int64_t>(uint64_t{info.nFileSizeHigh} << 32 |
+                                    info.nFileSizeLow);
+  stamp.modified = static_cast<int64_t>(uint64_t{time.dwHighDateTime} << 32 |
+                                        time.dwLowDateTime);
+  return stamp;
+}
+
+}  // namespace
+
+std::FILE* OpenRegularFile(const std::string& path, FileStamp* stamp) {
+  // Shared for writing and deletion as well as reading, so that another
+  // program can still write, rename or replace the file while it is read.
+  // No security attributes: the handle is not inherited.
+  HANDLE handle =
+      CreateFileA(path.c_str(), GENERIC_READ,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileType(handle) != FILE_TYPE_DISK ||
+      GetFileInformationByHandle(handle, &info) == 0 ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    CloseHandle(handle);
+    return nullptr;
   }
-  if (file == nullptr) _close(fd);
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle),
+                                 _O_RDONLY | _O_BINARY);
+  if (fd < 0) {
+    CloseHandle(handle);
+    return nullptr;
+  }
+  std::FILE* file = _fdopen(fd, "rb");
+  if (file == nullptr) {
+    _close(fd);  // closes the handle too
+    return nullptr;
+  }
+  *stamp = StampFrom(info);
   return file;
+}
+
+bool StampOf(std::FILE* file, FileStamp* stamp) {
+  const intptr_t handle = _get_osfhandle(_fileno(file));
+  BY_HANDLE_FILE_INFORMATION info;
+  if (handle == -1 ||
+      GetFileInformationByHandle(reinterpret_cast<HANDLE>(handle), &info) == 0)
+    return false;
+  *stamp = StampFrom(info);
+  return true;
 }
 
 namespace {
@@ -70,7 +111,19 @@ long ProcessId() { return _getpid(); }
 
 const char kPathSeparator = '/';
 
-std::FILE* OpenRegularFile(const std::string& path, int64_t* size) {
+namespace {
+
+FileStamp StampFrom(const struct stat& st) {
+  FileStamp stamp;
+  stamp.size = static_cast<int64_t>(st.st_size);
+  stamp.modified = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 +
+                   static_cast<int64_t>(st.st_mtim.tv_nsec);
+  return stamp;
+}
+
+}  // namespace
+
+std::FILE* OpenRegularFile(const std::string& path, FileStamp* stamp) {
   // Not blocking, so that opening a pipe does not wait for its writer.
   const int fd =
       open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -79,11 +132,18 @@ std::FILE* OpenRegularFile(const std::string& path, int64_t* size) {
   std::FILE* file = nullptr;
   if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
       fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0) {
-    *size = st.st_size;
+    *stamp = StampFrom(st);
     file = fdopen(fd, "rb");
   }
   if (file == nullptr) close(fd);
   return file;
+}
+
+bool StampOf(std::FILE* file, FileStamp* stamp) {
+  struct stat st;
+  if (fstat(fileno(file), &st) != 0) return false;
+  *stamp = StampFrom(st);
+  return true;
 }
 
 bool SameFile(const std::string& a, const std::string& b) {

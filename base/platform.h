@@ -13,12 +13,31 @@ namespace tovrand {
 // The directory separator: '\\' on Windows, '/' elsewhere.
 extern const char kPathSeparator;
 
+// What tells a file's contents at one moment from another: its size in
+// bytes and its last-write time, in the finest unit the system keeps
+// (nanoseconds on POSIX systems, 100 ns on Windows).
+struct FileStamp {
+  int64_t size = 0;
+  int64_t modified = 0;
+
+  bool operator==(const FileStamp& other) const {
+    return size == other.size && modified == other.modified;
+  }
+  bool operator!=(const FileStamp& other) const { return !(*this == other); }
+};
+
 // Opens `path` for binary reading if it is a regular file, after following
-// links, and sets `size` to its size in bytes then. Returns null when it
-// cannot be opened or is anything else (a folder, a pipe, a device),
-// without waiting for a pipe's writer.
+// links, and sets `stamp` to its stamp then. Returns null when it cannot be
+// opened or is anything else (a folder, a pipe, a device), without waiting
+// for a pipe's writer. The file stays open to other programs for writing,
+// renaming and removal (on Windows too), so that reading it never stops one
+// from replacing it. Child processes do not inherit it.
 [[nodiscard]] std::FILE* OpenRegularFile(const std::string& path,
-                                         int64_t* size);
+                                         FileStamp* stamp);
+
+// Sets `stamp` to the open `file`'s stamp now. False when the system cannot
+// tell it.
+[[nodiscard]] bool StampOf(std::FILE* file, FileStamp* stamp);
 
 // Whether `a` and `b` name the same existing file or directory, through
 // whatever links lead to it. False when either cannot be reached.
