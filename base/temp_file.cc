@@ -1,5 +1,6 @@
 #include "base/temp_file.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 
@@ -22,11 +23,37 @@ size_t LastSeparator(const std::string& path) {
   return path.find_last_of(kPathSeparator == '\\' ? "\\/" : "/");
 }
 
-bool IsHexDigitOrDot(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || c == '.';
+bool IsDecimalDigit(char c) { return c >= '0' && c <= '9'; }
+
+bool IsLowercaseHexDigit(char c) {
+  return IsDecimalDigit(c) || (c >= 'a' && c <= 'f');
 }
 
+// Whether `text` is one or more characters, each of which `is` accepts.
+bool AllOf(const std::string& text, bool (*is)(char)) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), is);
+}
+
+// Whether `middle`, what stands between "<target>." and ".tmp", is one that
+// a run makes: 16 lowercase hex digits (NextTempName), or an earlier
+// version's "<pid>.<n>", each one or more decimal digits.
+bool IsTempMiddle(const std::string& middle) {
+  if (middle.size() == 16 && AllOf(middle, IsLowercaseHexDigit)) return true;
+  const size_t dot = middle.find('.');
+  return dot != std::string::npos &&
+         AllOf(middle.substr(0, dot), IsDecimalDigit) &&
+         AllOf(middle.substr(dot + 1), IsDecimalDigit);
+}
+
+void (*g_step_hook)(TempFileStep) = nullptr;
+
 }  // namespace
+
+void SetTempFileStepHook(void (*hook)(TempFileStep)) { g_step_hook = hook; }
+
+void AtStep(TempFileStep step) {
+  if (g_step_hook != nullptr) g_step_hook(step);
+}
 
 std::string NextTempName(const std::string& target) {
   // The clock tells runs apart where process ids repeat (a container, a
@@ -55,10 +82,8 @@ bool IsTempNameOf(const std::string& name, const std::string& target_name) {
       name[target_name.size()] != '.' ||
       name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
     return false;
-  for (size_t i = prefix; i < name.size() - suffix.size(); ++i) {
-    if (!IsHexDigitOrDot(name[i])) return false;
-  }
-  return true;
+  return IsTempMiddle(
+      name.substr(prefix, name.size() - prefix - suffix.size()));
 }
 
 std::string FolderOf(const std::string& path) {

@@ -20,9 +20,10 @@ namespace tovrand {
 // lock: those of runs that are no longer running, whatever their process id
 // was, in whatever container or Wine prefix they ran.
 //
-// Ctrl-C, SIGTERM and SIGHUP (Windows: Ctrl-C, Ctrl-Break and closing the
-// console) remove the temporary file before the process ends as an
-// interrupted one. A file size limit is a failed write, like a full disk.
+// An interrupt removes the temporary file before the process ends as an
+// interrupted one, and waits while it is created or renamed; once it has
+// replaced its target, the run has succeeded (base/interrupt.h). A file size
+// limit is a failed write, like a full disk.
 
 // What a replacement keeps of the file it replaces.
 struct ReplacedFile {
@@ -40,9 +41,12 @@ struct ReplacedFile {
 // skipping any that a running process still holds.
 void RemoveLeftovers(const std::string& target);
 
-// Whether `name` (no directory) is a temporary file name of `target_name`:
-// "<target_name>.", then hex digits and dots, then ".tmp". Earlier versions
-// named them "<target_name>.<pid>.<n>.tmp", which this covers too.
+// Whether `name` (no directory) is a temporary file name of `target_name`,
+// one of the two forms runs make: "<target_name>.<16 hex digits>.tmp" in
+// lowercase, as NextTempName makes them, or an earlier version's
+// "<target_name>.<pid>.<n>.tmp" (one or more decimal digits in each). No
+// other name matches, so that a modder's "<target_name>.bad.tmp" or
+// "<target_name>.1.tmp" is never taken for a leftover.
 bool IsTempNameOf(const std::string& name, const std::string& target_name);
 
 // A new temporary file beside a target, locked while it is open. Removed
@@ -73,6 +77,25 @@ class TempFile {
   std::string path_;
   intptr_t handle_ = -1;  // a file descriptor, or a Windows HANDLE
 };
+
+// The steps of a replacement, in order, at which a test program
+// (testing/at_step.cc) acts on a run: raises an interrupt, or pauses it
+// while other programs run. kRenameRefused comes only on Windows, after a
+// rename that another program's open handle on the target refused, before
+// the next try.
+enum class TempFileStep {
+  kCreate,         // before the temporary file is created
+  kLock,           // created, not yet locked
+  kWrite,          // created and locked, its bytes being written
+  kSync,           // written, its bytes about to be synced to the disk
+  kRename,         // synced, about to be renamed over the target
+  kRenameRefused,  // a rename refused, about to be tried again
+  kRenamed,        // renamed over the target
+};
+
+// Sets the function called at each step, or none (null, as in the
+// programs).
+void SetTempFileStepHook(void (*hook)(TempFileStep));
 
 // The next candidate temporary name for `target`: different on each call,
 // and in each process and run, without relying on the process id alone.

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "base/temp_file.h"
+
 namespace tovrand {
 
 // Given by temp_file.cc. The folder of `path` ("." when it names none) and
@@ -15,6 +17,9 @@ namespace tovrand {
 // or '/').
 std::string FolderOf(const std::string& path);
 std::string NameOf(const std::string& path);
+
+// Given by temp_file.cc. Calls the step hook, if one is set.
+void AtStep(TempFileStep step);
 
 // What an attempt to lock a file without waiting came to: the lock is
 // taken, another process holds one, or the file system has none.

@@ -24,20 +24,38 @@ TEST(TempNameTest, OnlyTemporaryNamesOfTheTargetAreRecognised) {
     const char* name;
     bool temp;
   } cases[] = {
+      // What runs make: 16 lowercase hex digits, or an earlier version's
+      // "<pid>.<n>".
       {"FPools.txt.0123456789abcdef.tmp", true},
-      {"FPools.txt.1.0.tmp", true},  // an earlier version's name
+      {"FPools.txt.1.0.tmp", true},
       {"FPools.txt.4242.99.tmp", true},
-      {"FPools.txt.a.tmp", true},
+      {"FPools.txt.1234567.12345678.tmp", true},  // 16 characters, a dot
+      // A modder's names, however near ours.
+      {"FPools.txt.a.tmp", false},
+      {"FPools.txt.1.tmp", false},
+      {"FPools.txt.bad.tmp", false},
+      {"FPools.txt.cafe.tmp", false},
+      {"FPools.txt.backup.tmp", false},
+      {"FPools.txt.2024.12.09.tmp", false},
+      {"FPools.txt.....tmp", false},
+      {"FPools.txt.0123456789abcde.tmp", false},
+      {"FPools.txt.0123456789abcdef0.tmp", false},
+      {"FPools.txt.0123456789ABCDEF.tmp", false},
+      {"FPools.txt.0123456789abcdeg.tmp", false},
+      {"FPools.txt.0123ABCD.tmp", false},
+      {"FPools.txt.1.a.tmp", false},
+      {"FPools.txt.1..tmp", false},
+      {"FPools.txt..1.tmp", false},
+      {"FPools.txt.notes.tmp", false},
       {"FPools.txt..tmp", false},
       {"FPools.txt.tmp", false},
       {"FPools.txt", false},
-      {"FPools.txt.0123ABCD.tmp", false},
-      {"FPools.txt.notes.tmp", false},
-      {"FPools.txt.12.tmp.bak", false},
-      {"FPools.txt.12.TMP", false},
-      {"FPools.txtx12.tmp", false},
-      {"GETeams.txt.12.tmp", false},
-      {"XFPools.txt.12.tmp", false},
+      // Our middle, but not the target's name or not ".tmp".
+      {"FPools.txt.1.12.tmp.bak", false},
+      {"FPools.txt.1.12.TMP", false},
+      {"FPools.txtx1.12.tmp", false},
+      {"GETeams.txt.1.12.tmp", false},
+      {"XFPools.txt.1.12.tmp", false},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(IsTempNameOf(c.name, "FPools.txt"), c.temp) << c.name;
@@ -102,7 +120,8 @@ class HeldTempFile {
 };
 
 // Leftovers that no process holds go, whatever their process id was; what
-// is held, not a temporary name, or not a regular file stays.
+// is held, not a temporary name, or not a regular file (a link, a folder, a
+// pipe) stays.
 TEST(RemoveLeftoversTest, RemovesOnlyUnheldTemporaryFiles) {
   ScratchDir dir;
   const std::string target = dir / "FPools.txt";
@@ -111,10 +130,12 @@ TEST(RemoveLeftoversTest, RemovesOnlyUnheldTemporaryFiles) {
   testdata::WriteFile(dir / "FPools.txt.1.99.tmp", "killed in a container");
   testdata::WriteFile(dir / "FPools.txt.0123456789abcdef.tmp", "killed");
   testdata::WriteFile(dir / "FPools.txt.notes.tmp", "a modder's");
-  testdata::WriteFile(dir / "GETeams.txt.12.tmp", "another file's");
+  testdata::WriteFile(dir / "FPools.txt.2024.12.09.tmp", "a modder's");
+  testdata::WriteFile(dir / "GETeams.txt.1.12.tmp", "another file's");
   testdata::WriteFile(dir / "precious", "linked to");
-  fs::create_symlink(dir / "precious", dir / "FPools.txt.88.tmp");
-  fs::create_directory(dir / "FPools.txt.77.tmp");
+  fs::create_symlink(dir / "precious", dir / "FPools.txt.1.88.tmp");
+  fs::create_directory(dir / "FPools.txt.1.77.tmp");
+  ASSERT_EQ(mkfifo((dir / "FPools.txt.1.66.tmp").c_str(), 0600), 0);
   HeldTempFile held(target);
   ASSERT_FALSE(held.path().empty());
   const std::string held_name = fs::path(held.path()).filename().string();
@@ -124,10 +145,11 @@ TEST(RemoveLeftoversTest, RemovesOnlyUnheldTemporaryFiles) {
   std::set<std::string> names;
   for (const auto& entry : fs::directory_iterator(dir.path()))
     names.insert(entry.path().filename().string());
-  EXPECT_EQ(names, (std::set<std::string>{"FPools.txt", "FPools.txt.notes.tmp",
-                                          "GETeams.txt.12.tmp", "precious",
-                                          "FPools.txt.88.tmp",
-                                          "FPools.txt.77.tmp", held_name}));
+  EXPECT_EQ(names, (std::set<std::string>{
+                       "FPools.txt", "FPools.txt.notes.tmp",
+                       "FPools.txt.2024.12.09.tmp", "GETeams.txt.1.12.tmp",
+                       "precious", "FPools.txt.1.88.tmp", "FPools.txt.1.77.tmp",
+                       "FPools.txt.1.66.tmp", held_name}));
   EXPECT_EQ(testdata::ReadFile(held.path()), "partial");
   EXPECT_EQ(testdata::ReadFile(dir / "precious"), "linked to");
 }
