@@ -4,6 +4,8 @@
 #include <new>
 #include <string>
 
+#include "base/interrupt.h"
+
 #ifdef __MINGW32__
 // Each argument reaches the program as typed: the MinGW-w64 C runtime could
 // otherwise be built to expand wildcards such as * into file names. Defined
@@ -28,6 +30,7 @@ class StdoutMessages : public Messages {
 }  // namespace
 
 int RunOnConsole(ProgramBody body, int argc, char** argv) {
+  HandleInterrupts();
   StdoutMessages messages;
   int status = 1;
   // The product throws none; the standard library's containers may throw

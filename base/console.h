@@ -9,7 +9,8 @@ namespace tovrand {
 // returns the exit status.
 using ProgramBody = int (*)(int argc, const char* const* argv, Messages* out);
 
-// What each program's main does: runs `body` with its lines going to
+// What each program's main does: takes over interrupts (base/interrupt.h),
+// runs `body` with its lines going to
 // standard output (CR LF on Windows, where standard output is in text mode),
 // turns an exception into one line and status 1 so that none reaches the
 // user's terminal, and flushes. Returns the exit status.

@@ -1,6 +1,6 @@
 // The temporary file on POSIX systems: an exclusive create, a record lock,
-// fdatasync before the rename and fsync of the folder after it, and signal
-// handlers that remove the file when the run is interrupted.
+// fdatasync before the rename and fsync of the folder after it; and the
+// signal handlers that remove it when the run is interrupted.
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "base/interrupt.h"
 #include "base/temp_file.h"
 #include "base/temp_file_platform.h"
 
@@ -23,21 +24,27 @@ namespace {
 // The signals that end a run early and conventionally allow it to clean
 // up: Ctrl-C, a polite kill, a closed terminal.
 constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
-constexpr int kInterruptCount = sizeof kInterrupts / sizeof kInterrupts[0];
 
-// The temporary file to remove when the run is interrupted, or null. Read
-// in the signal handler, so it must be lock-free.
+// What the interrupt handler acts on; it reads them without a lock.
+// The temporary file to remove when the run is interrupted, or null.
 std::atomic<const char*> g_temp_path{nullptr};
-static_assert(std::atomic<const char*>::is_always_lock_free,
-              "the signal handler reads the path without a lock");
+// Whether the last temporary file has replaced its target: the run has
+// done its work, and an interrupt no longer ends it.
+std::atomic<bool> g_replaced{false};
+std::atomic<int> g_received{0};
+static_assert(std::atomic<const char*>::is_always_lock_free &&
+                  std::atomic<bool>::is_always_lock_free &&
+                  std::atomic<int>::is_always_lock_free,
+              "the signal handler reads its state without a lock");
 
-struct sigaction g_previous[kInterruptCount];
 struct sigaction g_previous_xfsz;
 
 // Only async-signal-safe calls: remove the file, then end the process by
 // the same signal with its default action, so that the parent sees an
 // interrupted run.
 extern "C" void OnInterrupt(int signal_number) {
+  g_received.fetch_add(1);
+  if (g_replaced.load()) return;
   const char* path = g_temp_path.load();
   if (path != nullptr) unlink(path);
   struct sigaction default_action = {};
@@ -51,8 +58,9 @@ extern "C" void OnInterrupt(int signal_number) {
   raise(signal_number);
 }
 
-// Keeps the interrupt signals from arriving while the file and the path
-// the handler reads are changed together.
+// Keeps the interrupt signals from arriving while the file and the state
+// the handler reads are changed together; one that comes meanwhile arrives
+// when this ends.
 class BlockedInterrupts {
  public:
   BlockedInterrupts() {
@@ -67,32 +75,16 @@ class BlockedInterrupts {
   sigset_t previous_;
 };
 
-void InstallHandlers() {
-  struct sigaction action = {};
-  action.sa_handler = OnInterrupt;
-  sigemptyset(&action.sa_mask);
-  for (int s : kInterrupts) sigaddset(&action.sa_mask, s);
-  action.sa_flags = SA_RESTART;
-  for (int i = 0; i < kInterruptCount; ++i) {
-    sigaction(kInterrupts[i], &action, &g_previous[i]);
-    // A signal ignored when the run started (nohup, a background job)
-    // stays ignored.
-    if (g_previous[i].sa_handler == SIG_IGN)
-      sigaction(kInterrupts[i], &g_previous[i], nullptr);
-  }
-  // Past a file size limit a write then fails with EFBIG, as on a full
-  // disk, instead of the signal ending the run.
+// While the file is written, a write past a file size limit fails with
+// EFBIG, as on a full disk, instead of SIGXFSZ ending the run.
+void IgnoreFileSizeSignal() {
   struct sigaction ignore = {};
   ignore.sa_handler = SIG_IGN;
   sigemptyset(&ignore.sa_mask);
   sigaction(SIGXFSZ, &ignore, &g_previous_xfsz);
 }
 
-void RestoreHandlers() {
-  for (int i = 0; i < kInterruptCount; ++i)
-    sigaction(kInterrupts[i], &g_previous[i], nullptr);
-  sigaction(SIGXFSZ, &g_previous_xfsz, nullptr);
-}
+void RestoreFileSizeSignal() { sigaction(SIGXFSZ, &g_previous_xfsz, nullptr); }
 
 // Takes a lock of `type` on the whole file without waiting.
 Lock TryLock(int fd, short type) {
@@ -138,6 +130,21 @@ std::vector<std::string> NamesIn(const std::string& folder) {
   closedir(dir);
   return names;
 }
+
+void HandleInterrupts() {
+  struct sigaction action = {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  for (int s : kInterrupts) sigaddset(&action.sa_mask, s);
+  action.sa_flags = SA_RESTART;
+  for (int s : kInterrupts) {
+    struct sigaction current;
+    if (sigaction(s, nullptr, &current) == 0 && current.sa_handler != SIG_IGN)
+      sigaction(s, &action, nullptr);
+  }
+}
+
+int InterruptsReceived() { return g_received.load(); }
 
 namespace {
 
@@ -197,7 +204,9 @@ bool InspectTarget(const std::string& target, ReplacedFile* out) {
 bool TempFile::Create(const std::string& target) {
   Discard();
   target_ = target;
-  InstallHandlers();
+  g_replaced.store(false);  // a new replacement: interrupts end the run again
+  IgnoreFileSizeSignal();
+  AtStep(TempFileStep::kCreate);
   for (;;) {
     std::string name = NextTempName(target);
     int error = 0;
@@ -214,9 +223,10 @@ bool TempFile::Create(const std::string& target) {
     }
     if (handle_ < 0) {
       if (error == EEXIST || error == EINTR) continue;  // taken: another name
-      RestoreHandlers();
+      RestoreFileSizeSignal();
       return false;
     }
+    AtStep(TempFileStep::kLock);
     const int fd = static_cast<int>(handle_);
     // Between the create and the lock another run may have taken the file
     // for a leftover and removed it; then it is left to that run.
@@ -233,7 +243,9 @@ bool TempFile::Create(const std::string& target) {
 }
 
 bool TempFile::Write(const unsigned char* data, size_t size) {
-  return handle_ >= 0 && WriteAll(static_cast<int>(handle_), data, size);
+  if (handle_ < 0) return false;
+  AtStep(TempFileStep::kWrite);
+  return WriteAll(static_cast<int>(handle_), data, size);
 }
 
 bool TempFile::Commit(const ReplacedFile& replaced) {
@@ -246,21 +258,30 @@ bool TempFile::Commit(const ReplacedFile& replaced) {
     if (ok && (st.st_mode & 07777) != replaced.permissions)
       ok = fchmod(fd, static_cast<mode_t>(replaced.permissions)) == 0;
   }
+  AtStep(TempFileStep::kSync);
   ok = ok && SyncData(fd);
   if (ok) {
+    // An interrupt during the rename arrives once it is done: before it,
+    // while the file is still there to remove; after it, when the run has
+    // succeeded.
     BlockedInterrupts blocked;
+    AtStep(TempFileStep::kRename);
     ok = std::rename(path_.c_str(), target_.c_str()) == 0;
-    if (ok) g_temp_path.store(nullptr);
+    if (ok) {
+      g_temp_path.store(nullptr);
+      g_replaced.store(true);
+    }
   }
   if (!ok) {
     Discard();
     return false;
   }
+  AtStep(TempFileStep::kRenamed);
   SyncFolder(FolderOf(target_));
   close(fd);  // after the rename: the lock is held until the file is in place
   handle_ = -1;
   path_.clear();
-  RestoreHandlers();
+  RestoreFileSizeSignal();
   return true;
 }
 
@@ -274,7 +295,7 @@ void TempFile::Discard() {
   close(static_cast<int>(handle_));
   handle_ = -1;
   path_.clear();
-  RestoreHandlers();
+  RestoreFileSizeSignal();
 }
 
 }  // namespace tovrand

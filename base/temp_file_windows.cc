@@ -1,11 +1,16 @@
 // The temporary file on Windows: an exclusive create, a byte-range lock,
-// FlushFileBuffers before the rename, and a console control handler that
-// removes the file when the run is interrupted.
+// FlushFileBuffers before the rename, a rename that waits out other
+// programs' brief opens of the target; and the console control handler
+// that removes the file when the run is interrupted.
 
 #include <windows.h>
 
+#include <cstddef>
+#include <cstring>
+#include <string>
 #include <vector>
 
+#include "base/interrupt.h"
 #include "base/temp_file.h"
 #include "base/temp_file_platform.h"
 
@@ -14,12 +19,25 @@ namespace tovrand {
 namespace {
 
 // The console handler runs on a thread of its own, so the main thread and
-// the handler agree through one state which of them disposes of the file.
-// While the file is being created or renamed the handler waits, so that it
-// never misses a file that exists nor removes one that has been renamed.
-enum : LONG { kIdle, kCreating, kWriting, kCommitting, kInterrupted };
-volatile LONG g_state = kIdle;
+// the handler agree through one state which of them disposes of the file
+// and of the process. While the file is being created or renamed the
+// handler waits for that step, so that it never misses a file that exists
+// nor removes one that has replaced its target. The main thread moves the
+// state only from the value it expects; where the handler has already
+// taken over (kInterrupted), it waits for the process to end.
+enum : LONG {
+  kNoFile,       // no temporary file: an interrupt ends the process
+  kBusy,         // being created, renamed or removed: the handler waits
+  kWriting,      // exists: an interrupt removes it and ends the process
+  kReplaced,     // has replaced its target: the run ends by itself
+  kInterrupted,  // the handler is ending the process
+};
+volatile LONG g_state = kNoFile;
 HANDLE g_handle = INVALID_HANDLE_VALUE;
+volatile LONG g_received = 0;
+// Set by a handler that waits for a step: when that step ends in a state
+// the handler acts on, the main thread leaves it the file and the process.
+volatile LONG g_waiting = 0;
 
 // Marks the open file to be deleted when its last handle closes.
 bool DeleteOnClose(HANDLE handle) {
@@ -29,30 +47,43 @@ bool DeleteOnClose(HANDLE handle) {
                                     sizeof disposition) != 0;
 }
 
-// Ctrl-C, Ctrl-Break or the console closing while the file is written: the
-// file is removed, and the process ends as one ended by Ctrl-C does. With
-// no file (none yet, or renamed into place) the default handling ends the
-// process.
+// Ctrl-C, Ctrl-Break or the console closing. The handler ends the process
+// itself, with the status Ctrl-C gives, rather than leave it to the default
+// handling, which under Wine ends it with status 0. It never returns while
+// it may still act, and is never removed: under Wine, removing a handler
+// waits for every running one to return.
 BOOL WINAPI OnControl(DWORD type) {
   if (type != CTRL_C_EVENT && type != CTRL_BREAK_EVENT &&
       type != CTRL_CLOSE_EVENT)
     return FALSE;
+  InterlockedIncrement(&g_received);
   for (;;) {
-    const LONG state =
-        InterlockedCompareExchange(&g_state, kInterrupted, kWriting);
-    if (state == kWriting) {
-      DeleteOnClose(g_handle);
+    const LONG state = InterlockedCompareExchange(&g_state, kNoFile, kNoFile);
+    if (state == kNoFile || state == kWriting) {
+      if (InterlockedCompareExchange(&g_state, kInterrupted, state) != state)
+        continue;
+      if (state == kWriting) {
+        // Closed here, so that the file is gone before the process is,
+        // also where the system deletes it only once it sees the process
+        // end (Wine's server).
+        DeleteOnClose(g_handle);
+        CloseHandle(g_handle);
+      }
       TerminateProcess(GetCurrentProcess(), STATUS_CONTROL_C_EXIT);
     }
-    if (state != kCreating && state != kCommitting) return FALSE;
-    Sleep(1);
+    if (state == kReplaced || state == kInterrupted) Sleep(INFINITE);
+    InterlockedExchange(&g_waiting, 1);
+    Sleep(1);  // busy: wait for that step to finish
   }
 }
 
-// Takes the file back from the console handler for `next`; when the
-// handler already has it, waits for the process to end.
-void TakeBack(LONG next) {
-  if (InterlockedCompareExchange(&g_state, next, kWriting) == kInterrupted) {
+// The main thread's move of the state from `from` to `to`. Where the
+// handler has taken over, or waits to act on `to`, this thread waits for
+// the process to end.
+void Move(LONG from, LONG to) {
+  if (InterlockedCompareExchange(&g_state, to, from) != from ||
+      ((to == kNoFile || to == kWriting) &&
+       InterlockedCompareExchange(&g_waiting, 0, 0) != 0)) {
     for (;;) Sleep(INFINITE);
   }
 }
@@ -116,9 +147,13 @@ bool InspectTarget(const std::string& target, ReplacedFile* out) {
       CreateFileA(target.c_str(), GENERIC_WRITE,
                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(handle);
-  return true;
+  if (handle != INVALID_HANDLE_VALUE) {
+    CloseHandle(handle);
+    return true;
+  }
+  // Sharing is checked after access: another program's open handle says
+  // nothing of this user's rights, and the rename waits for it.
+  return GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
 std::vector<std::string> NamesIn(const std::string& folder) {
@@ -133,11 +168,23 @@ std::vector<std::string> NamesIn(const std::string& folder) {
   return names;
 }
 
+void HandleInterrupts() {
+  static bool installed = false;
+  if (!installed) installed = SetConsoleCtrlHandler(OnControl, TRUE) != 0;
+}
+
+int InterruptsReceived() {
+  return static_cast<int>(InterlockedCompareExchange(&g_received, 0, 0));
+}
+
 bool TempFile::Create(const std::string& target) {
   Discard();
   target_ = target;
-  SetConsoleCtrlHandler(OnControl, TRUE);
+  // A new replacement: interrupts end the run again.
+  InterlockedCompareExchange(&g_state, kNoFile, kReplaced);
+  AtStep(TempFileStep::kCreate);
   for (;;) {
+    Move(kNoFile, kBusy);
     std::string name = NextTempName(target);
     // Shared for deletion, so that the file can be renamed while it is
     // open and the lock is held.
@@ -146,11 +193,12 @@ bool TempFile::Create(const std::string& target) {
                                 CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
       const DWORD error = GetLastError();
+      Move(kBusy, kNoFile);
       if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
         continue;  // taken: another name
-      SetConsoleCtrlHandler(OnControl, FALSE);
       return false;
     }
+    AtStep(TempFileStep::kLock);
     // Between the create and the lock another run may have taken the file
     // for a leftover and marked it for deletion; then it is left to that
     // run.
@@ -158,15 +206,17 @@ bool TempFile::Create(const std::string& target) {
       path_ = std::move(name);
       handle_ = reinterpret_cast<intptr_t>(handle);
       g_handle = handle;
-      InterlockedExchange(&g_state, kWriting);
+      Move(kBusy, kWriting);
       return true;
     }
     CloseHandle(handle);
+    Move(kBusy, kNoFile);
   }
 }
 
 bool TempFile::Write(const unsigned char* data, size_t size) {
   if (handle_ == -1) return false;
+  AtStep(TempFileStep::kWrite);
   HANDLE handle = reinterpret_cast<HANDLE>(handle_);
   while (size > 0) {
     const DWORD chunk =
@@ -180,6 +230,100 @@ bool TempFile::Write(const unsigned char* data, size_t size) {
   return true;
 }
 
+namespace {
+
+// Whether a rename failed only because another program has the target
+// open: a reader, a virus scanner, an indexer, another run checking it.
+bool TargetBusy(DWORD error) {
+  return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ||
+         error == ERROR_LOCK_VIOLATION;
+}
+
+// FILE_RENAME_INFO as Windows 10 1709 and later take it for
+// FileRenameInfoEx, with flags in place of ReplaceIfExists; older headers
+// lack both.
+constexpr int kFileRenameInfoEx = 22;
+constexpr DWORD kRenameReplaceIfExists = 0x1;
+constexpr DWORD kRenamePosixSemantics = 0x2;
+struct RenameInfoEx {
+  DWORD flags;
+  HANDLE root_directory;
+  DWORD name_bytes;
+  WCHAR name[1];
+};
+
+// Renames the open file `handle` over `target`, replacing it even while
+// other programs have it open with delete sharing. False, with the error
+// set, where Windows does not offer that (before Windows 10 1709, some file
+// systems, Wine) or the target is held without delete sharing.
+bool RenameReplacingOpenTarget(HANDLE handle, const std::string& target) {
+  // The call takes the target's full path in the system's own form:
+  // \??\C:\... or \??\UNC\server\share\...
+  const int size =
+      MultiByteToWideChar(CP_ACP, 0, target.c_str(), -1, nullptr, 0);
+  if (size <= 0) return false;
+  std::wstring wide(static_cast<size_t>(size), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, target.c_str(), -1, &wide[0], size);
+  const DWORD full_size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (full_size == 0) return false;
+  std::wstring full(full_size, L'\0');
+  const DWORD got =
+      GetFullPathNameW(wide.c_str(), full_size, &full[0], nullptr);
+  if (got == 0 || got >= full_size) return false;
+  full.resize(got);
+  if (full.compare(0, 4, L"\\\\?\\") == 0)
+    full.erase(0, 4);
+  else if (full.compare(0, 2, L"\\\\") == 0)
+    full.replace(0, 2, L"UNC\\");
+  const std::wstring name = L"\\??\\" + full;
+  const size_t name_bytes = name.size() * sizeof(WCHAR);
+  std::vector<unsigned char> buffer(offsetof(RenameInfoEx, name) + name_bytes +
+                                    sizeof(WCHAR));
+  auto* info = reinterpret_cast<RenameInfoEx*>(buffer.data());
+  info->flags = kRenameReplaceIfExists | kRenamePosixSemantics;
+  info->root_directory = nullptr;
+  info->name_bytes = static_cast<DWORD>(name_bytes);
+  std::memcpy(info->name, name.c_str(), name_bytes + sizeof(WCHAR));
+  return SetFileInformationByHandle(
+             handle, static_cast<FILE_INFO_BY_HANDLE_CLASS>(kFileRenameInfoEx),
+             info, static_cast<DWORD>(buffer.size())) != 0;
+}
+
+// How long a rename goes on trying while other programs have the target
+// open, in milliseconds: they read it (tovdiff, an editor) or check it
+// (a virus scanner, an indexer, another run) for moments at a time.
+constexpr DWORD kBusyTargetWait = 2000;
+
+// Renames the file at `path`, open as `handle`, over `target`. Where another
+// program has the target open, tries again until kBusyTargetWait has
+// passed; between tries an interrupt may take the file.
+bool ReplaceTarget(HANDLE handle, const std::string& path,
+                   const std::string& target) {
+  DWORD waited = 0;
+  for (DWORD pause = 1;; pause = pause < 128 ? pause * 2 : pause) {
+    Move(kWriting, kBusy);
+    AtStep(TempFileStep::kRename);
+    bool ok = RenameReplacingOpenTarget(handle, target);
+    DWORD error = ok ? 0 : GetLastError();
+    if (!ok && !TargetBusy(error)) {  // not offered here: the plain rename
+      ok = MoveFileExA(path.c_str(), target.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+      error = ok ? 0 : GetLastError();
+    }
+    if (ok) {
+      Move(kBusy, kReplaced);
+      return true;
+    }
+    Move(kBusy, kWriting);
+    if (!TargetBusy(error) || waited >= kBusyTargetWait) return false;
+    AtStep(TempFileStep::kRenameRefused);
+    Sleep(pause);
+    waited += pause;
+  }
+}
+
+}  // namespace
+
 bool TempFile::Commit(const ReplacedFile& replaced) {
   if (handle_ == -1) return false;
   HANDLE handle = reinterpret_cast<HANDLE>(handle_);
@@ -191,34 +335,30 @@ bool TempFile::Commit(const ReplacedFile& replaced) {
     ok = SetFileInformationByHandle(handle, FileBasicInfo, &basic,
                                     sizeof basic) != 0;
   }
+  AtStep(TempFileStep::kSync);
   ok = ok && FlushFileBuffers(handle) != 0;
-  if (ok) {
-    TakeBack(kCommitting);
-    ok = MoveFileExA(path_.c_str(), target_.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-    InterlockedExchange(&g_state, ok ? kIdle : kWriting);
-  }
+  ok = ok && ReplaceTarget(handle, path_, target_);
   if (!ok) {
     Discard();
     return false;
   }
+  AtStep(TempFileStep::kRenamed);
   CloseHandle(handle);  // after the rename: the lock is held until then
   handle_ = -1;
   path_.clear();
-  SetConsoleCtrlHandler(OnControl, FALSE);
   return true;
 }
 
 void TempFile::Discard() {
   if (handle_ == -1) return;
   HANDLE handle = reinterpret_cast<HANDLE>(handle_);
-  TakeBack(kIdle);
+  Move(kWriting, kBusy);
   const bool marked = DeleteOnClose(handle);
   CloseHandle(handle);
   if (!marked) DeleteFileA(path_.c_str());
+  Move(kBusy, kNoFile);
   handle_ = -1;
   path_.clear();
-  SetConsoleCtrlHandler(OnControl, FALSE);
 }
 
 }  // namespace tovrand
