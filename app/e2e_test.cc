@@ -14,6 +14,8 @@
 #include <array>
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -47,11 +49,21 @@ std::string ScaledPools(const std::vector<std::array<int, 3>>& changes) {
   return bytes;
 }
 
-// One way to start the program, and tovdiff of the same build.
+// An interrupt as a test raises it, and how a run that it ended ends.
+struct Interrupt {
+  std::string action;   // tovrand_at_step's name for it (testing/at_step.cc)
+  int signal;           // the signal that stands for it from outside, or 0
+  ProcessResult ended;  // the status and signal of a run that it ended
+};
+
+// One way to start the program, and tovdiff and tovrand_at_step of the same
+// build.
 struct Program {
   std::string command;   // shell command; the arguments follow it
   std::string line_end;  // what each line of standard output ends with
   std::string diff;      // shell command that starts tovdiff
+  std::string at_step;   // shell command that starts tovrand_at_step
+  std::vector<Interrupt> interrupts;
 };
 
 void PrintTo(const Program& program, std::ostream* os) {
@@ -294,6 +306,98 @@ TEST_P(EndToEndTest, AnExistingOutputFileIsReplacedWhole) {
   EXPECT_EQ(w.OutputEntries(), std::vector<std::string>{"FPools.txt"});
 }
 
+// Leftovers of earlier runs go; anything else in Output is the modder's,
+// however much it looks like a temporary file, and stays.
+TEST_P(EndToEndTest, OnlyLeftoversOfRunsAreRemoved) {
+  Workspace w;
+  std::map<std::string, std::string> kept = {
+      {"FPools.txt", testdata::PoolRecords(kPools)}};
+  for (const char* name :
+       {"FPools.txt.1.tmp", "FPools.txt.bad.tmp", "FPools.txt.cafe.tmp",
+        "FPools.txt.2024.12.09.tmp", "FPools.txt.....tmp",
+        "FPools.txt.backup.tmp", "FPools.txt.0123456789abcdef0.tmp"}) {
+    testdata::WriteFile(w.Path("Output/") + name, "the modder's");
+    kept[name] = "the modder's";
+  }
+  for (const char* name :
+       {"FPools.txt.0123456789abcdef.tmp", "FPools.txt.4242.7.tmp"})
+    testdata::WriteFile(w.Path("Output/") + name, "a killed run's");
+  EXPECT_EQ(Run(w, {"g", "100", "100", "100", "100"}).out, Printed(kSuccess));
+  EXPECT_EQ(w.OutputState(), kept);
+}
+
+// An input that yields fewer bytes than it held when it was opened (as one
+// that another program cuts short while it is read) fails the run: a file
+// of the system's whose size says 4096 bytes and which holds a few.
+TEST_P(EndToEndTest, AnInputThatChangesWhileReadFailsTheRun) {
+  const std::string shorter = "/sys/devices/system/cpu/online";
+  if (!fs::is_regular_file(shorter) || fs::file_size(shorter) != 4096)
+    GTEST_SKIP() << shorter << " is not a file of 4096 bytes here";
+  Workspace w;
+  w.WritePreviousOutput();
+  w.Remove("FPools.txt");
+  fs::create_symlink(shorter, w.Path("FPools.txt"));
+  const auto before = w.OutputState();
+  w.ExpectFailedAndUnchanged(Run(w, {"g", "100", "80", "50", "60"}),
+                             Printed("Cannot open FPools.txt\n"), before,
+                             "input shorter than its size");
+}
+
+// An interrupt at each step of the output's replacement, raised by the
+// run itself (tovrand_at_step): before the file has replaced the output the
+// run ends as interrupted, with nothing printed, the previous output and
+// nothing of its own left; once it has, the run finishes and says so.
+TEST_P(EndToEndTest, AnInterruptAtEachStepLeavesOneOfTwoEnds) {
+  const struct {
+    const char* step;
+    bool replaced;
+  } steps[] = {{"create", false}, {"lock", false},  {"write", false},
+               {"sync", false},   {"rename", true}, {"renamed", true}};
+  const Args run = {"g", "100", "100", "100", "100"};
+  for (const Interrupt& interrupt : GetParam().interrupts) {
+    for (const auto& step : steps) {
+      Workspace w;
+      w.WritePreviousOutput();
+      const auto before = w.OutputState();
+      const ProcessResult r =
+          BackgroundRun(
+              w.Dir(),
+              GetParam().at_step + " " + step.step + " " + interrupt.action,
+              run)
+              .Wait();
+      const std::string what = interrupt.action + " at " + step.step;
+      if (step.replaced)
+        w.ExpectReplaced(r, Printed(kSuccess), testdata::PoolRecords(kPools),
+                         what);
+      else
+        w.ExpectEndedAndUnchanged(r, interrupt.ended, "", before, what);
+    }
+  }
+}
+
+// The same from outside: a signal sent as soon as the run's temporary file
+// appears may find it at any step, and the run ends one of the two ways.
+TEST_P(EndToEndTest, ASignalFromOutsideLeavesOneOfTwoEnds) {
+  const std::string pools = testdata::LargePools();
+  for (const Interrupt& interrupt : GetParam().interrupts) {
+    if (interrupt.signal == 0) continue;
+    Workspace w;
+    w.Write("FPools.txt", pools);
+    w.WritePreviousOutput();
+    const auto before = w.OutputState();
+    BackgroundRun run(w.Dir(), GetParam().command,
+                      {"g", "100", "100", "100", "100"});
+    ASSERT_NE(w.WaitForTempFile(), "") << interrupt.action;
+    kill(run.pid(), interrupt.signal);
+    const ProcessResult r = run.Wait();
+    if (r.status == 0)
+      w.ExpectReplaced(r, Printed(kSuccess), pools, interrupt.action);
+    else
+      w.ExpectEndedAndUnchanged(r, interrupt.ended, "", before,
+                                interrupt.action);
+  }
+}
+
 // tovdiff, run in the data folder after tovrand, reports what it changed;
 // before, it names the output it cannot open.
 TEST_P(EndToEndTest, TovdiffReportsWhatTheRunChanged) {
@@ -331,23 +435,46 @@ TEST_P(EndToEndTest, TovdiffReportsWhatTheRunChanged) {
                     "AlsTeams.txt GETeams.txt)\n"));
 }
 
+// The status Wine gives a Windows program that STATUS_CONTROL_C_EXIT ended:
+// its low byte.
+constexpr int kControlCExit = 0xC000013A & 0xFF;
+
+ProcessResult EndedBy(int status, int signal) {
+  ProcessResult r;
+  r.status = status;
+  r.signal = signal;
+  return r;
+}
+
 // The program of this build, or the command in TOVRAND_COMMAND.
 INSTANTIATE_TEST_SUITE_P(Native, EndToEndTest,
-                         ::testing::Values(Program{ProgramUnderTest(), "\n",
-                                                   ShellQuote(TOVDIFF_EXE)}));
+                         ::testing::Values(Program{
+                             ProgramUnderTest(),
+                             "\n",
+                             ShellQuote(TOVDIFF_EXE),
+                             ShellQuote(TOVRAND_AT_STEP_EXE),
+                             {{"int", SIGINT, EndedBy(-1, SIGINT)},
+                              {"term", SIGTERM, EndedBy(-1, SIGTERM)},
+                              {"hup", SIGHUP, EndedBy(-1, SIGHUP)}}}));
 
 #ifdef TOVRAND_WINE_SCRIPT
-// The Windows tovrand.exe under Wine, through the script that the build
-// makes from testing/wine.sh.in.
-INSTANTIATE_TEST_SUITE_P(Wine, EndToEndTest,
-                         ::testing::Values(Program{
-                             ShellQuote(TOVRAND_WINE_SCRIPT) + " run",
-                             "\r\n",
-                             ShellQuote(TOVRAND_WINE_SCRIPT) + " exec " +
-                                 ShellQuote(TOVDIFF_WINDOWS_EXE)}));
+// The Windows programs under Wine, through the script that the build makes
+// from testing/wine.sh.in. Ctrl-C arrives as SIGINT from outside; Ctrl-Break
+// and the console closing only from tovrand_at_step.
+const std::string kWine = ShellQuote(TOVRAND_WINE_SCRIPT);
+const Program kWindows{
+    kWine + " run",
+    "\r\n",
+    kWine + " exec " + ShellQuote(TOVDIFF_WINDOWS_EXE),
+    kWine + " exec " + ShellQuote(TOVRAND_AT_STEP_WINDOWS_EXE),
+    {{"int", SIGINT, EndedBy(kControlCExit, 0)},
+     {"break", 0, EndedBy(kControlCExit, 0)},
+     {"close", 0, EndedBy(kControlCExit, 0)}}};
+INSTANTIATE_TEST_SUITE_P(Wine, EndToEndTest, ::testing::Values(kWindows));
 
-// What only the Windows build does: file attributes, Ctrl-C, and locks on
-// its temporary file that runs of the POSIX build see, and it theirs.
+// What only the Windows build does: file attributes, locks on its temporary
+// file that runs of the POSIX build see, and it theirs, and other programs'
+// open handles on the output, which Windows lets stop a rename.
 class WindowsTest : public EndToEndTest {
  protected:
   // The attribute letters Wine's attrib shows for `name` in the workspace.
@@ -356,12 +483,19 @@ class WindowsTest : public EndToEndTest {
     return out.substr(0, out.find(':'));
   }
   std::string Attrib(const Workspace& w, const Args& args) const {
-    return RunIn(w.Dir(), ShellQuote(TOVRAND_WINE_SCRIPT) + " attrib", args)
-        .out;
+    return RunIn(w.Dir(), kWine + " attrib", args).out;
+  }
+  // Another Windows program holding Output\FPools.txt open as a reader
+  // does, from when this returns until its input is closed.
+  std::unique_ptr<BackgroundRun> HoldOutput(const Workspace& w) const {
+    auto holder = std::make_unique<BackgroundRun>(
+        w.Dir(), GetParam().at_step, Args{"hold", "Output\\FPools.txt"});
+    EXPECT_TRUE(WaitForFile(w.Dir(), "holding"));
+    return holder;
   }
 };
 
-const Args kRun = {"a", "60", "60", "60", "60"};
+const Args kRun = {"g", "100", "100", "100", "100"};
 
 TEST_P(WindowsTest, AReadOnlyOutputIsLeftAlone) {
   Workspace w;
@@ -387,50 +521,80 @@ TEST_P(WindowsTest, AReplacedOutputKeepsItsAttributes) {
   EXPECT_EQ(w.OutputEntries(), std::vector<std::string>{"FPools.txt"});
 }
 
-// Ctrl-C (SIGINT, which Wine hands the program as Ctrl-C) removes the
-// temporary file, and the run ends as Ctrl-C ends a program on Windows,
-// with STATUS_CONTROL_C_EXIT, whose low byte (58) is the status Wine gives.
-TEST_P(WindowsTest, CtrlCMidWriteRemovesTheTemporaryFile) {
-  Workspace w;
-  w.Write("FPools.txt", testdata::LargePools());
-  const int before_rename = InterruptMidWrite(
-      &w, GetParam().command, kRun, SIGINT, 3,
-      [](const ProcessResult& r) { EXPECT_EQ(r.status, 58); });
-  EXPECT_GT(before_rename, 0);
-}
-
-// A run that is writing keeps its temporary file, whichever build the
-// other run is: each sees the other's lock.
+// A run paused while it writes keeps its temporary file through a run of
+// the other build: each sees the other's lock.
 TEST_P(WindowsTest, RunsOfEitherBuildLeaveAWritingRunAlone) {
-  const std::string windows = GetParam().command;
-  const std::string native = ProgramUnderTest();
-  const auto same = [](pid_t pid) { return pid; };
+  const std::string native_at_step = ShellQuote(TOVRAND_AT_STEP_EXE);
   for (const auto& [first, second] :
-       {std::pair{windows, native}, std::pair{native, windows}}) {
+       {std::pair{GetParam().at_step, ProgramUnderTest()},
+        std::pair{native_at_step, GetParam().command}}) {
     Workspace w;
-    const std::string pools = testdata::LargePools();
-    w.Write("FPools.txt", pools);
-    const bool stopped = StopMidWrite(
-        &w, first, kRun, same,
-        [&](BackgroundRun& run, pid_t writer, const std::string& temp) {
-          const ProcessResult r = RunIn(w.Dir(), second, kRun);
-          EXPECT_EQ(r.status, 0) << second;
-          EXPECT_TRUE(fs::exists(w.Path("Output/" + temp))) << temp;
-          kill(writer, SIGCONT);
-          EXPECT_EQ(run.Wait().status, 0) << first;
-        });
-    ASSERT_TRUE(stopped) << first;
-    EXPECT_EQ(w.OutputEntries(), std::vector<std::string>{"FPools.txt"});
-    EXPECT_EQ(fs::file_size(w.Path("Output/FPools.txt")), pools.size());
+    BackgroundRun paused(w.Dir(), first + " write pause", kRun);
+    ASSERT_TRUE(WaitForFile(w.Dir(), "paused")) << first;
+    const std::string temp = w.TempFileName();
+    EXPECT_EQ(RunIn(w.Dir(), second, kRun).status, 0) << second;
+    EXPECT_TRUE(fs::exists(w.Path("Output/" + temp))) << temp;
+    paused.CloseInput();
+    EXPECT_EQ(paused.Wait().status, 0) << first;
+    w.Remove("paused");
+    EXPECT_EQ(w.OutputState(),
+              (std::map<std::string, std::string>{
+                  {"FPools.txt", testdata::PoolRecords(kPools)}}));
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Wine, WindowsTest,
-                         ::testing::Values(Program{
-                             ShellQuote(TOVRAND_WINE_SCRIPT) + " run",
-                             "\r\n",
-                             ShellQuote(TOVRAND_WINE_SCRIPT) + " exec " +
-                                 ShellQuote(TOVDIFF_WINDOWS_EXE)}));
+// Another program holding the output open (as tovdiff, a virus scanner or
+// an editor does) makes Windows refuse a rename over it: the run tries
+// again, and replaces it once the holder lets go; a holder that keeps it
+// open past the tries gets the run's failure, with the old file intact.
+TEST_P(WindowsTest, AnOutputHeldOpenIsReplacedOnceLetGo) {
+  Workspace w;
+  w.WritePreviousOutput();
+  const auto holder = HoldOutput(w);
+  BackgroundRun run(w.Dir(), GetParam().at_step + " refused pause", kRun);
+  ASSERT_TRUE(WaitForFile(w.Dir(), "paused"));
+  holder->CloseInput();
+  EXPECT_EQ(holder->Wait().status, 0);
+  run.CloseInput();
+  const ProcessResult r = run.Wait();
+  w.Remove("holding");
+  w.Remove("paused");
+  w.ExpectReplaced(r, Printed(kSuccess), testdata::PoolRecords(kPools),
+                   "let go while the run tried again");
+}
+
+TEST_P(WindowsTest, AnOutputHeldOpenThroughTheRunIsLeftWhole) {
+  Workspace w;
+  w.WritePreviousOutput();
+  const auto holder = HoldOutput(w);
+  const auto before = w.OutputState();
+  w.ExpectFailedAndUnchanged(Run(w, kRun), Printed(kWriteFailed), before,
+                             "held through the run");
+}
+
+// Runs started together, with tovdiff reading the output meanwhile, each
+// replace the output whole.
+TEST_P(WindowsTest, RunsTogetherAndAReaderNeverFail) {
+  Workspace w;
+  ASSERT_EQ(Run(w, kRun).status, 0);
+  for (int round = 0; round < 3; ++round) {
+    std::vector<std::unique_ptr<BackgroundRun>> runs;
+    for (int i = 0; i < 3; ++i)
+      runs.push_back(
+          std::make_unique<BackgroundRun>(w.Dir(), GetParam().command, kRun));
+    BackgroundRun reader(w.Dir(), GetParam().diff, {});
+    for (auto& run : runs) {
+      const ProcessResult r = run->Wait();
+      EXPECT_EQ(r.status, 0) << "round " << round << ": " << r.out;
+    }
+    EXPECT_EQ(reader.Wait().status, 0) << "round " << round;
+  }
+  EXPECT_EQ(w.OutputState(),
+            (std::map<std::string, std::string>{
+                {"FPools.txt", testdata::PoolRecords(kPools)}}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Wine, WindowsTest, ::testing::Values(kWindows));
 #endif
 
 }  // namespace

@@ -1,13 +1,13 @@
-// Runs the built program and stops it part way through writing its output:
-// by a signal that lets it clean up (Ctrl-C, SIGTERM, SIGHUP), by one that
-// does not (SIGKILL), and while it is stopped, by runs in other containers.
-// Output always holds the previous FPools.txt or the whole new one, and a
+// Runs stopped part way through writing their output, natively: by a signal
+// that was ignored when the run started, by one that does not let it clean
+// up (SIGKILL), and while it is paused, by runs in other containers. Output
+// always holds the previous FPools.txt or the whole new one, and a
 // temporary file outlives only a run that could not remove it, until the
-// next run removes it.
+// next run removes it. (The interrupts at each step, on both builds, are in
+// e2e_test.cc.)
 
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -23,42 +23,38 @@ namespace {
 namespace fs = std::filesystem;
 using Args = Workspace::Args;
 
-const Args kRun = {"a", "60", "60", "60", "60"};
+const Args kRun = {"g", "100", "100", "100", "100"};
 const char kSuccess[] = "New FPools.txt has been placed in Output folder\n";
+const std::string kAtStep = ShellQuote(TOVRAND_AT_STEP_EXE);
 
-// A signal that allows cleaning up ends the run as that signal ends a
-// program, with nothing printed, the previous output in place and no
-// temporary file. (One caught just after the rename finds the new output
-// whole instead.)
-TEST(InterruptTest, ASignalMidWriteRemovesTheTemporaryFile) {
-  for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+// A signal ignored when the run started (nohup, a background job) stays
+// ignored: the run finishes.
+TEST(InterruptTest, ASignalIgnoredAtStartStaysIgnored) {
+  for (const auto& [name, action] :
+       {std::pair{"INT", "int"}, std::pair{"TERM", "term"},
+        std::pair{"HUP", "hup"}}) {
     Workspace w;
-    w.Write("FPools.txt", testdata::LargePools());
-    const int before_rename = InterruptMidWrite(
-        &w, ProgramUnderTest(), kRun, signal_number, 3,
-        [&](const ProcessResult& r) { EXPECT_EQ(r.signal, signal_number); });
-    EXPECT_GT(before_rename, 0) << "signal " << signal_number;
+    w.WritePreviousOutput();
+    const std::string command =
+        std::string("trap '' ") + name + "; " + kAtStep + " write " + action;
+    w.ExpectReplaced(RunIn(w.Dir(), command, kRun), kSuccess,
+                     testdata::PoolRecords(testdata::kPools), name);
   }
 }
 
 // SIGKILL leaves the temporary file behind; the next run removes it.
 TEST(InterruptTest, TheNextRunRemovesWhatAKilledRunLeft) {
   Workspace w;
-  const std::string pools = testdata::LargePools();
-  w.Write("FPools.txt", pools);
-  std::string leftover;
-  ASSERT_TRUE(
-      CatchMidWrite(&w, ProgramUnderTest(), kRun, 10, [&](BackgroundRun& run) {
-        leftover = w.TempFileName();
-        kill(run.pid(), SIGKILL);
-        EXPECT_EQ(run.Wait().signal, SIGKILL);
-      }));
+  BackgroundRun run(w.Dir(), kAtStep + " write pause", kRun);
+  ASSERT_TRUE(WaitForFile(w.Dir(), "paused"));
+  const std::string leftover = w.TempFileName();
+  ASSERT_FALSE(leftover.empty());
+  kill(run.pid(), SIGKILL);
+  EXPECT_EQ(run.Wait().signal, SIGKILL);
   ASSERT_TRUE(fs::exists(w.Path("Output/" + leftover))) << leftover;
-  const ProcessResult r = w.Run(kRun);
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, kSuccess);
-  EXPECT_EQ(w.OutputEntries(), std::vector<std::string>{"FPools.txt"});
-  EXPECT_EQ(fs::file_size(w.Path("Output/FPools.txt")), pools.size());
+  w.Remove("paused");
+  w.ExpectReplaced(w.Run(kRun), kSuccess,
+                   testdata::PoolRecords(testdata::kPools), "next run");
 }
 
 // Whether `unshare -pf` can start a program in a new process namespace
@@ -85,36 +81,21 @@ TEST(ContainerTest, LeftoversOfKilledRunsInAContainerAreRemoved) {
   EXPECT_EQ(w.OutputEntries(), std::vector<std::string>{"FPools.txt"});
 }
 
-// The process that `unshare -pf` started, seen from here, or -1.
-pid_t ChildOf(pid_t parent) {
-  std::ifstream children("/proc/" + std::to_string(parent) + "/task/" +
-                         std::to_string(parent) + "/children");
-  pid_t child = -1;
-  children >> child;
-  return child;
-}
-
 TEST(ContainerTest, ARunInAnotherContainerLeavesAWritingRunAlone) {
   if (!ContainersAvailable())
     GTEST_SKIP() << "unshare -pf cannot start a process namespace here";
   Workspace w;
-  const std::string pools = testdata::LargePools();
-  w.Write("FPools.txt", pools);
-  const bool stopped = StopMidWrite(
-      &w, "unshare -pf " + ProgramUnderTest(), kRun, ChildOf,
-      [&](BackgroundRun& first, pid_t writer, const std::string& temp) {
-        const ProcessResult second = w.RunWrapped("unshare -pf", kRun);
-        EXPECT_EQ(second.status, 0);
-        EXPECT_EQ(second.out, kSuccess);
-        EXPECT_TRUE(fs::exists(w.Path("Output/" + temp))) << temp;
-        ASSERT_EQ(kill(writer, SIGCONT), 0);
-        const ProcessResult r = first.Wait();
-        EXPECT_EQ(r.status, 0);
-        EXPECT_EQ(r.out, kSuccess);
-      });
-  ASSERT_TRUE(stopped) << "no run was stopped while writing";
-  EXPECT_EQ(w.OutputEntries(), std::vector<std::string>{"FPools.txt"});
-  EXPECT_EQ(fs::file_size(w.Path("Output/FPools.txt")), pools.size());
+  BackgroundRun first(w.Dir(), "unshare -pf " + kAtStep + " write pause", kRun);
+  ASSERT_TRUE(WaitForFile(w.Dir(), "paused"));
+  const std::string temp = w.TempFileName();
+  const ProcessResult second = w.RunWrapped("unshare -pf", kRun);
+  EXPECT_EQ(second.status, 0);
+  EXPECT_EQ(second.out, kSuccess);
+  EXPECT_TRUE(fs::exists(w.Path("Output/" + temp))) << temp;
+  first.CloseInput();
+  w.Remove("paused");
+  w.ExpectReplaced(first.Wait(), kSuccess,
+                   testdata::PoolRecords(testdata::kPools), "first run");
 }
 
 }  // namespace

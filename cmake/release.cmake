@@ -100,7 +100,8 @@ if(TOVRAND_RELEASE)
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON
     BUILD_BYPRODUCTS "${TOVRAND_WINDOWS_BUILD}/tovrand.exe"
-      "${TOVRAND_WINDOWS_BUILD}/tovdiff.exe")
+      "${TOVRAND_WINDOWS_BUILD}/tovdiff.exe"
+      "${TOVRAND_WINDOWS_BUILD}/tovrand_at_step.exe")
   # The Wine end-to-end cases run on that tovrand.exe. It is built after
   # configuring, so the tests do not ask for it to exist already.
   set(TOVRAND_WINDOWS_EXE "${TOVRAND_WINDOWS_BUILD}/tovrand.exe")

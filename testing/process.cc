@@ -1,6 +1,9 @@
 #include "testing/process.h"
 
+#include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/inotify.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,16 +25,17 @@ std::string Quote(const std::string& word) {
 }
 
 // The command line that runs `command` with `args` in `dir`, its output
-// going to the files out and err in `capture`; `exec` makes the shell
-// replace itself with the command.
+// going to the files out and err in `capture`; in the background (`exec`),
+// the shell replaces itself with the command, and the command keeps the
+// shell's standard input.
 std::string CommandLine(const std::string& dir, const std::string& command,
                         const std::vector<std::string>& args,
                         const std::string& capture, bool exec) {
   std::string line =
       "cd " + Quote(dir) + " && " + (exec ? "exec " : "") + command;
   for (const std::string& arg : args) line += " " + Quote(arg);
-  return line + " </dev/null >" + Quote(capture + "/out") + " 2>" +
-         Quote(capture + "/err");
+  return line + (exec ? "" : " </dev/null") + " >" + Quote(capture + "/out") +
+         " 2>" + Quote(capture + "/err");
 }
 
 void Collect(int raw, const std::string& capture, ProcessResult* result) {
@@ -63,11 +67,14 @@ ProcessResult RunIn(const std::string& dir, const std::string& command,
 BackgroundRun::BackgroundRun(const std::string& dir, const std::string& command,
                              const std::vector<std::string>& args) {
   char pattern[] = "/tmp/tovrand-run-XXXXXX";
-  if (mkdtemp(pattern) == nullptr) return;
+  int input[2];
+  if (mkdtemp(pattern) == nullptr || pipe2(input, O_CLOEXEC) != 0) return;
   capture_ = pattern;
+  input_ = input[1];
   const std::string line = CommandLine(dir, command, args, capture_, true);
   pid_ = fork();
   if (pid_ == 0) {
+    dup2(input[0], STDIN_FILENO);
     // A test runner may have signals ignored or blocked; the command gets
     // what a program started from a terminal gets.
     for (int s = 1; s < NSIG; ++s) signal(s, SIG_DFL);
@@ -77,31 +84,66 @@ BackgroundRun::BackgroundRun(const std::string& dir, const std::string& command,
     execl("/bin/sh", "sh", "-c", line.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
+  close(input[0]);
 }
 
 BackgroundRun::~BackgroundRun() {
-  if (pid_ > 0 && Running()) {
+  CloseInput();
+  if (pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0) {
     kill(pid_, SIGKILL);
-    waitpid(pid_, &raw_status_, 0);
+    waitpid(pid_, nullptr, 0);
   }
   std::error_code ignored;
   if (!capture_.empty()) std::filesystem::remove_all(capture_, ignored);
 }
 
-bool BackgroundRun::Running() {
-  if (ended_ || pid_ <= 0) return false;
-  ended_ = waitpid(pid_, &raw_status_, WNOHANG) == pid_;
-  return !ended_;
+void BackgroundRun::CloseInput() {
+  if (input_ >= 0) close(input_);
+  input_ = -1;
 }
 
 ProcessResult BackgroundRun::Wait() {
   ProcessResult result;
   if (pid_ <= 0) return result;
-  if (!ended_) {
-    while (waitpid(pid_, &raw_status_, 0) < 0 && errno == EINTR) {
-    }
-    ended_ = true;
+  int raw = -1;
+  while (waitpid(pid_, &raw, 0) < 0 && errno == EINTR) {
   }
-  Collect(raw_status_, capture_, &result);
+  pid_ = -1;
+  Collect(raw, capture_, &result);
   return result;
+}
+
+std::string WaitForFile(const std::string& dir,
+                        const std::function<bool(const std::string&)>& wanted,
+                        int seconds) {
+  const int watch = inotify_init1(IN_CLOEXEC);
+  if (watch < 0 ||
+      inotify_add_watch(watch, dir.c_str(), IN_CREATE | IN_MOVED_TO) < 0)
+    return "";
+  std::string found;
+  // Made before the watch began: already listed.
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(dir, error)) {
+    if (found.empty() && wanted(entry.path().filename().string()))
+      found = entry.path().filename().string();
+  }
+  struct pollfd ready = {watch, POLLIN, 0};
+  while (found.empty() && poll(&ready, 1, seconds * 1000) > 0) {
+    alignas(inotify_event) char events[4096];
+    const ssize_t got = read(watch, events, sizeof events);
+    for (ssize_t at = 0; got > 0 && at < got;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+      if (found.empty() && event->len > 0 && wanted(event->name))
+        found = event->name;
+      at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+    }
+  }
+  close(watch);
+  return found;
+}
+
+bool WaitForFile(const std::string& dir, const std::string& name) {
+  return !WaitForFile(dir, [&](const std::string& n) {
+            return n == name;
+          }).empty();
 }

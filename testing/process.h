@@ -3,6 +3,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,9 +28,10 @@ ProcessResult RunIn(const std::string& dir, const std::string& command,
                     const std::vector<std::string>& args);
 
 // `command` with `args` started in the directory `dir` and left running,
-// for a test that acts on it meanwhile (stops it, sends it a signal). It has
-// no standard input and the default action for every signal; the shell
-// that starts it execs it, so pid() is the command's own process.
+// for a test that acts on it meanwhile (sends it a signal, runs another
+// program beside it). It has the default action for every signal, and as
+// standard input a pipe that stays open until CloseInput(); the shell that
+// starts it execs it, so pid() is the command's own process.
 class BackgroundRun {
  public:
   BackgroundRun(const std::string& dir, const std::string& command,
@@ -39,16 +41,25 @@ class BackgroundRun {
   BackgroundRun& operator=(const BackgroundRun&) = delete;
 
   pid_t pid() const { return pid_; }
-  // Whether the command has not ended yet.
-  bool Running();
+  // Ends the command's standard input: what a paused tovrand_at_step
+  // (testing/at_step.cc) waits for.
+  void CloseInput();
   // Waits for the command to end and collects what it did.
   ProcessResult Wait();
 
  private:
   pid_t pid_ = -1;
-  int raw_status_ = 0;
-  bool ended_ = false;
+  int input_ = -1;
   std::string capture_;
 };
+
+// Waits until the directory `dir` holds a file whose name `wanted` accepts,
+// made there after or before the call, for at most `seconds`. Returns its
+// name, or "" when none came.
+std::string WaitForFile(const std::string& dir,
+                        const std::function<bool(const std::string&)>& wanted,
+                        int seconds = 60);
+// The same for the file `name`.
+bool WaitForFile(const std::string& dir, const std::string& name);
 
 #endif  // TOVRAND_TESTING_PROCESS_H_

@@ -1,14 +1,10 @@
 #include "testing/workspace.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
-#include <thread>
 
+#include "base/temp_file.h"
 #include "pool/team_types.h"
 
 namespace fs = std::filesystem;
@@ -70,93 +66,10 @@ std::string Workspace::TempFileName() const {
   return "";
 }
 
-bool CatchMidWrite(Workspace* w, const std::string& command,
-                   const Workspace::Args& args, int attempts,
-                   const std::function<void(BackgroundRun&)>& act) {
-  for (int i = 0; i < attempts; ++i) {
-    w->WritePreviousOutput();
-    BackgroundRun run(w->Dir(), command, args);
-    while (run.Running()) {
-      if (!w->TempFileName().empty()) {
-        act(run);
-        return true;
-      }
-      std::this_thread::sleep_for(std::chrono::microseconds(100));
-    }
-    run.Wait();
-  }
-  return false;
-}
-
-int InterruptMidWrite(
-    Workspace* w, const std::string& command, const Workspace::Args& args,
-    int signal_number, int rounds,
-    const std::function<void(const ProcessResult&)>& check_end) {
-  w->WritePreviousOutput();
-  const auto previous = w->OutputState();
-  int before_rename = 0;
-  for (int round = 0; round < rounds; ++round) {
-    const bool caught =
-        CatchMidWrite(w, command, args, 10, [&](BackgroundRun& run) {
-          EXPECT_EQ(kill(run.pid(), signal_number), 0);
-          const ProcessResult r = run.Wait();
-          check_end(r);
-          EXPECT_EQ(r.out, "");
-          EXPECT_EQ(r.err, "");
-          // Under Wine the server deletes a file marked for deletion only
-          // once it sees the process gone, a moment after its parent does;
-          // a file that stays is still there after that moment.
-          auto after = w->OutputState();
-          for (int wait = 0; after.size() > 1 && wait < 200; ++wait) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            after = w->OutputState();
-          }
-          EXPECT_EQ(after.size(), 1u) << "a temporary file stayed";
-          if (after == previous) ++before_rename;
-        });
-    EXPECT_TRUE(caught) << "no run caught mid-write, signal " << signal_number;
-  }
-  w->ExpectInputsUnchanged();
-  return before_rename;
-}
-
-bool LockedByAProcess(const std::string& path) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct flock lock = {};
-  lock.l_type = F_RDLCK;
-  lock.l_whence = SEEK_SET;
-  const bool locked = fcntl(fd, F_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
-  close(fd);
-  return locked;
-}
-
-bool StopMidWrite(
-    Workspace* w, const std::string& command, const Workspace::Args& args,
-    const std::function<pid_t(pid_t)>& writer_of,
-    const std::function<void(BackgroundRun&, pid_t, const std::string&)>& act) {
-  bool stopped = false;
-  for (int attempt = 0; attempt < 10 && !stopped; ++attempt) {
-    CatchMidWrite(w, command, args, 1, [&](BackgroundRun& run) {
-      std::string temp;
-      while (run.Running()) {
-        temp = w->TempFileName();
-        if (!temp.empty() && LockedByAProcess(w->Path("Output/" + temp))) break;
-        std::this_thread::sleep_for(std::chrono::microseconds(100));
-      }
-      const pid_t writer = writer_of(run.pid());
-      if (writer <= 0 || kill(writer, SIGSTOP) != 0) return;
-      // Still there and held once stopped: stopped while writing.
-      if (!LockedByAProcess(w->Path("Output/" + temp))) {
-        kill(writer, SIGCONT);
-        run.Wait();
-        return;
-      }
-      stopped = true;
-      act(run, writer, temp);
-    });
-  }
-  return stopped;
+std::string Workspace::WaitForTempFile() const {
+  return WaitForFile(Path("Output"), [](const std::string& name) {
+    return tovrand::IsTempNameOf(name, "FPools.txt");
+  });
 }
 
 std::vector<std::string> Workspace::OutputEntries() const {
@@ -179,9 +92,32 @@ void Workspace::ExpectFailedAndUnchanged(
     const ProcessResult& result, const std::string& out,
     const std::map<std::string, std::string>& before,
     const std::string& what) const {
-  EXPECT_EQ(result.status, 1) << what;
+  ProcessResult failed;
+  failed.status = 1;
+  ExpectEndedAndUnchanged(result, failed, out, before, what);
+}
+
+void Workspace::ExpectEndedAndUnchanged(
+    const ProcessResult& result, const ProcessResult& ended,
+    const std::string& out, const std::map<std::string, std::string>& before,
+    const std::string& what) const {
+  EXPECT_EQ(result.status, ended.status) << what;
+  EXPECT_EQ(result.signal, ended.signal) << what;
   EXPECT_EQ(result.out, out) << what;
   EXPECT_EQ(result.err, "") << what;
   EXPECT_EQ(OutputState(), before) << what;
+  ExpectInputsUnchanged();
+}
+
+void Workspace::ExpectReplaced(const ProcessResult& result,
+                               const std::string& out,
+                               const std::string& output,
+                               const std::string& what) const {
+  EXPECT_EQ(result.status, 0) << what;
+  EXPECT_EQ(result.out, out) << what;
+  EXPECT_EQ(result.err, "") << what;
+  EXPECT_EQ(OutputState(),
+            (std::map<std::string, std::string>{{"FPools.txt", output}}))
+      << what;
   ExpectInputsUnchanged();
 }

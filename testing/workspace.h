@@ -13,7 +13,8 @@
 namespace testdata {
 
 // The pools of kPools repeated to about 32 MB: writing them and syncing them
-// to disk takes long enough for a test to act while a run writes.
+// to disk takes long enough for a signal sent from outside to come while a
+// run writes, often.
 std::string LargePools();
 
 }  // namespace testdata
@@ -47,6 +48,9 @@ class Workspace {
   // The name of a file in Output other than FPools.txt (a run's temporary
   // file), or "" when there is none.
   std::string TempFileName() const;
+  // Waits, as WaitForFile does, for a run's temporary file in Output and
+  // returns its name, or "".
+  std::string WaitForTempFile() const;
 
   // The names in Output, sorted.
   std::vector<std::string> OutputEntries() const;
@@ -67,42 +71,22 @@ class Workspace {
       const ProcessResult& result, const std::string& out,
       const std::map<std::string, std::string>& before,
       const std::string& what) const;
+  // The same for a run that must end with `ended`'s status and signal.
+  void ExpectEndedAndUnchanged(const ProcessResult& result,
+                               const ProcessResult& ended,
+                               const std::string& out,
+                               const std::map<std::string, std::string>& before,
+                               const std::string& what) const;
+
+  // Checks a run that must succeed: status 0, exactly `out` on standard
+  // output, nothing on standard error, Output holding only FPools.txt with
+  // `output`, and every input as it was written.
+  void ExpectReplaced(const ProcessResult& result, const std::string& out,
+                      const std::string& output, const std::string& what) const;
 
  private:
   ScratchDir dir_;
   std::map<std::string, std::string> inputs_;
 };
-
-// Starts `command` with `args` in the workspace, over a previous output,
-// until a run is caught with its temporary file in Output, and hands that
-// run, still going, to `act`; at most `attempts` runs. Returns whether one
-// was caught.
-bool CatchMidWrite(Workspace* w, const std::string& command,
-                   const Workspace::Args& args, int attempts,
-                   const std::function<void(BackgroundRun&)>& act);
-
-// Sends `signal_number` to `rounds` runs of `command` caught mid-write.
-// Each must print nothing, leave Output with the previous FPools.txt or
-// (when the signal came just after the rename) the new one, and nothing
-// else, and end as `check_end` checks. Returns how many rounds found the
-// previous FPools.txt: the runs interrupted before the rename.
-int InterruptMidWrite(
-    Workspace* w, const std::string& command, const Workspace::Args& args,
-    int signal_number, int rounds,
-    const std::function<void(const ProcessResult&)>& check_end);
-
-// Like CatchMidWrite, but stops the writing process (SIGSTOP) once it holds
-// the lock on its temporary file, and hands `act` the run, the process
-// that writes (`writer_of` the run's process id: the same one, or its
-// child in a container) and the temporary file's name. `act` must let the
-// writer go on (SIGCONT). Returns whether a run was stopped so.
-bool StopMidWrite(
-    Workspace* w, const std::string& command, const Workspace::Args& args,
-    const std::function<pid_t(pid_t)>& writer_of,
-    const std::function<void(BackgroundRun&, pid_t, const std::string&)>& act);
-
-// Whether a process holds a lock on the file at `path`, as a run holds its
-// temporary file while it writes.
-bool LockedByAProcess(const std::string& path);
 
 #endif  // TOVRAND_TESTING_WORKSPACE_H_
