@@ -485,8 +485,9 @@ class WindowsTest : public EndToEndTest {
   std::string Attrib(const Workspace& w, const Args& args) const {
     return RunIn(w.Dir(), kWine + " attrib", args).out;
   }
-  // Another Windows program holding Output\FPools.txt open as a reader
-  // does, from when this returns until its input is closed.
+  // Another Windows program holding Output\FPools.txt open for reading,
+  // sharing only reading (tovrand_at_step hold), from when this returns
+  // until its input is closed.
   std::unique_ptr<BackgroundRun> HoldOutput(const Workspace& w) const {
     auto holder = std::make_unique<BackgroundRun>(
         w.Dir(), GetParam().at_step, Args{"hold", "Output\\FPools.txt"});

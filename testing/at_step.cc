@@ -15,9 +15,10 @@
 //            pause             create the file "paused" in the current
 //                              folder, then wait until standard input ends
 //   tovrand_at_step hold FILE
-//     opens FILE as a reader does (sharing reading and writing, not
-//     deletion), creates "holding" in the current folder, and keeps FILE
-//     open until standard input ends.
+//     opens FILE for reading as the most jealous reader may (a hex editor:
+//     on Windows sharing only reading, so that nobody may write, rename or
+//     delete it meanwhile), creates "holding" in the current folder, and
+//     keeps FILE open until standard input ends.
 
 #include <cstdint>
 #include <cstdio>
@@ -114,10 +115,18 @@ void OnStep(TempFileStep step) {
 }
 
 int Hold(const char* path) {
+#ifdef _WIN32
+  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE || !CreateMarker("holding")) return 1;
+  WaitForTheEndOfInput();
+  CloseHandle(file);
+#else
   std::FILE* file = std::fopen(path, "rb");
   if (file == nullptr || !CreateMarker("holding")) return 1;
   WaitForTheEndOfInput();
   std::fclose(file);
+#endif
   return 0;
 }
 
