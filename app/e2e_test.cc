@@ -51,9 +51,10 @@ std::string ScaledPools(const std::vector<std::array<int, 3>>& changes) {
 
 // An interrupt as a test raises it, and how a run that it ended ends.
 struct Interrupt {
-  std::string action;   // tovrand_at_step's name for it (testing/at_step.cc)
-  int signal;           // the signal that stands for it from outside, or 0
-  ProcessResult ended;  // the status and signal of a run that it ended
+  std::string action;  // tovrand_at_step's name for it (testing/at_step.cc)
+  int from_outside;    // the signal that stands for it from outside, or 0
+  int status;          // a run it ended: the exit status, or -1
+  int signal;          // and the signal that ended it, or 0
 };
 
 // One way to start the program, and tovdiff and tovrand_at_step of the same
@@ -370,7 +371,8 @@ TEST_P(EndToEndTest, AnInterruptAtEachStepLeavesOneOfTwoEnds) {
         w.ExpectReplaced(r, Printed(kSuccess), testdata::PoolRecords(kPools),
                          what);
       else
-        w.ExpectEndedAndUnchanged(r, interrupt.ended, "", before, what);
+        w.ExpectEndedAndUnchanged(r, interrupt.status, interrupt.signal, "",
+                                  before, what);
     }
   }
 }
@@ -380,7 +382,7 @@ TEST_P(EndToEndTest, AnInterruptAtEachStepLeavesOneOfTwoEnds) {
 TEST_P(EndToEndTest, ASignalFromOutsideLeavesOneOfTwoEnds) {
   const std::string pools = testdata::LargePools();
   for (const Interrupt& interrupt : GetParam().interrupts) {
-    if (interrupt.signal == 0) continue;
+    if (interrupt.from_outside == 0) continue;
     Workspace w;
     w.Write("FPools.txt", pools);
     w.WritePreviousOutput();
@@ -388,13 +390,13 @@ TEST_P(EndToEndTest, ASignalFromOutsideLeavesOneOfTwoEnds) {
     BackgroundRun run(w.Dir(), GetParam().command,
                       {"g", "100", "100", "100", "100"});
     ASSERT_NE(w.WaitForTempFile(), "") << interrupt.action;
-    kill(run.pid(), interrupt.signal);
+    kill(run.pid(), interrupt.from_outside);
     const ProcessResult r = run.Wait();
     if (r.status == 0)
       w.ExpectReplaced(r, Printed(kSuccess), pools, interrupt.action);
     else
-      w.ExpectEndedAndUnchanged(r, interrupt.ended, "", before,
-                                interrupt.action);
+      w.ExpectEndedAndUnchanged(r, interrupt.status, interrupt.signal, "",
+                                before, interrupt.action);
   }
 }
 
@@ -435,17 +437,6 @@ TEST_P(EndToEndTest, TovdiffReportsWhatTheRunChanged) {
                     "AlsTeams.txt GETeams.txt)\n"));
 }
 
-// The status Wine gives a Windows program that STATUS_CONTROL_C_EXIT ended:
-// its low byte.
-constexpr int kControlCExit = 0xC000013A & 0xFF;
-
-ProcessResult EndedBy(int status, int signal) {
-  ProcessResult r;
-  r.status = status;
-  r.signal = signal;
-  return r;
-}
-
 // The program of this build, or the command in TOVRAND_COMMAND.
 INSTANTIATE_TEST_SUITE_P(Native, EndToEndTest,
                          ::testing::Values(Program{
@@ -453,23 +444,26 @@ INSTANTIATE_TEST_SUITE_P(Native, EndToEndTest,
                              "\n",
                              ShellQuote(TOVDIFF_EXE),
                              ShellQuote(TOVRAND_AT_STEP_EXE),
-                             {{"int", SIGINT, EndedBy(-1, SIGINT)},
-                              {"term", SIGTERM, EndedBy(-1, SIGTERM)},
-                              {"hup", SIGHUP, EndedBy(-1, SIGHUP)}}}));
+                             {{"int", SIGINT, -1, SIGINT},
+                              {"term", SIGTERM, -1, SIGTERM},
+                              {"hup", SIGHUP, -1, SIGHUP}}}));
 
 #ifdef TOVRAND_WINE_SCRIPT
 // The Windows programs under Wine, through the script that the build makes
 // from testing/wine.sh.in. Ctrl-C arrives as SIGINT from outside; Ctrl-Break
 // and the console closing only from tovrand_at_step.
 const std::string kWine = ShellQuote(TOVRAND_WINE_SCRIPT);
+// The status Wine gives a Windows program that STATUS_CONTROL_C_EXIT ended:
+// its low byte.
+constexpr int kControlCExit = 0xC000013A & 0xFF;
 const Program kWindows{
     kWine + " run",
     "\r\n",
     kWine + " exec " + ShellQuote(TOVDIFF_WINDOWS_EXE),
     kWine + " exec " + ShellQuote(TOVRAND_AT_STEP_WINDOWS_EXE),
-    {{"int", SIGINT, EndedBy(kControlCExit, 0)},
-     {"break", 0, EndedBy(kControlCExit, 0)},
-     {"close", 0, EndedBy(kControlCExit, 0)}}};
+    {{"int", SIGINT, kControlCExit, 0},
+     {"break", 0, kControlCExit, 0},
+     {"close", 0, kControlCExit, 0}}};
 INSTANTIATE_TEST_SUITE_P(Wine, EndToEndTest, ::testing::Values(kWindows));
 
 // What only the Windows build does: file attributes, locks on its temporary

@@ -1,29 +1,27 @@
 // tovrand_at_step: tovrand with a test's hand in one step of the
 // replacement of its output (TempFileStep, base/temp_file.h), so that a
-// test reaches each moment an interrupt or another program can come at on
+// test reaches each moment an interrupt or another program may come at on
 // every run, not by chance.
 //
 //   tovrand_at_step STEP ACTION tovrand-arguments...
-//     STEP   create, lock, write, sync, rename, refused or renamed
-//     ACTION what to do the first time the run comes to STEP:
-//            int, term, hup    raise SIGINT, SIGTERM or SIGHUP (POSIX)
-//            int, break, close Ctrl-C, Ctrl-Break, the console closing
-//                              (Windows), handed to the program as the
-//                              system hands it: a new thread at
-//                              CtrlRoutine; the step goes on once the
-//                              handler has it
-//            pause             create the file "paused" in the current
-//                              folder, then wait until standard input ends
+// STEP is create, lock, write, sync, rename, refused or renamed. The first
+// time the run comes to it, ACTION is done:
+//   int, term, hup     SIGINT, SIGTERM or SIGHUP raised (POSIX);
+//   int, break, close  Ctrl-C, Ctrl-Break or the console closing (Windows),
+//                      handed over as the system does it, on a new thread
+//                      at CtrlRoutine; the run goes on once the handler has
+//                      it;
+//   pause              the file "paused" made in the current folder, then a
+//                      wait until standard input ends.
+//
 //   tovrand_at_step hold FILE
-//     opens FILE for reading as the most jealous reader may (a hex editor:
-//     on Windows sharing only reading, so that nobody may write, rename or
-//     delete it meanwhile), creates "holding" in the current folder, and
-//     keeps FILE open until standard input ends.
+// opens FILE for reading as the most jealous reader may (on Windows sharing
+// only reading, as a hex editor), makes "holding" in the current folder,
+// and keeps FILE open until standard input ends.
 
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <string>
 
 #include "app/run.h"
 #include "base/console.h"
@@ -40,18 +38,10 @@ namespace {
 
 using tovrand::TempFileStep;
 
-const struct {
-  const char* name;
-  TempFileStep step;
-} kSteps[] = {
-    {"create", TempFileStep::kCreate},
-    {"lock", TempFileStep::kLock},
-    {"write", TempFileStep::kWrite},
-    {"sync", TempFileStep::kSync},
-    {"rename", TempFileStep::kRename},
-    {"refused", TempFileStep::kRenameRefused},
-    {"renamed", TempFileStep::kRenamed},
-};
+const char* const kSteps[] = {"create", "lock",    "write",  "sync",
+                              "rename", "refused", "renamed"};
+static_assert(static_cast<int>(TempFileStep::kRenamed) == 6,
+              "kSteps names the steps in their order");
 
 #ifdef _WIN32
 const struct {
@@ -73,7 +63,6 @@ void Raise(DWORD event) {
                              reinterpret_cast<void (*)()>(routine)),
                          reinterpret_cast<void*>(static_cast<uintptr_t>(event)),
                          0, nullptr);
-  if (thread != nullptr) CloseHandle(thread);
   for (int waited = 0; thread != nullptr && waited < 10000; ++waited) {
     if (tovrand::InterruptsReceived() != before) return;
     Sleep(1);
@@ -90,65 +79,50 @@ const struct {
 void Raise(int event) { raise(event); }
 #endif
 
-TempFileStep g_step;
-const char* g_action;
-bool g_acted = false;
+int g_step = -1;
+int g_interrupt = -1;  // index in kInterrupts, or -1 to pause
 
-void WaitForTheEndOfInput() {
+// Makes the file `name` in the current folder, then waits until standard
+// input ends.
+void Pause(const char* name) {
+  std::FILE* marker = std::fopen(name, "wb");
+  if (marker == nullptr || std::fclose(marker) != 0) return;
   while (std::fgetc(stdin) != EOF) {
   }
 }
 
-bool CreateMarker(const char* name) {
-  std::FILE* marker = std::fopen(name, "wb");
-  return marker != nullptr && std::fclose(marker) == 0;
-}
-
 void OnStep(TempFileStep step) {
-  if (step != g_step || g_acted) return;
-  g_acted = true;
-  for (const auto& interrupt : kInterrupts) {
-    if (std::strcmp(g_action, interrupt.name) == 0)
-      return Raise(interrupt.event);
-  }
-  if (CreateMarker("paused")) WaitForTheEndOfInput();
+  if (static_cast<int>(step) != g_step) return;
+  g_step = -1;  // once
+  if (g_interrupt >= 0) return Raise(kInterrupts[g_interrupt].event);
+  Pause("paused");
 }
 
 int Hold(const char* path) {
 #ifdef _WIN32
   HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE || !CreateMarker("holding")) return 1;
-  WaitForTheEndOfInput();
+  if (file == INVALID_HANDLE_VALUE) return 1;
+  Pause("holding");
   CloseHandle(file);
 #else
   std::FILE* file = std::fopen(path, "rb");
-  if (file == nullptr || !CreateMarker("holding")) return 1;
-  WaitForTheEndOfInput();
+  if (file == nullptr) return 1;
+  Pause("holding");
   std::fclose(file);
 #endif
   return 0;
-}
-
-bool Parse(const char* step, const char* action) {
-  bool known_action = std::strcmp(action, "pause") == 0;
-  for (const auto& interrupt : kInterrupts)
-    known_action = known_action || std::strcmp(action, interrupt.name) == 0;
-  for (const auto& s : kSteps) {
-    if (std::strcmp(step, s.name) == 0) {
-      g_step = s.step;
-      g_action = action;
-      return known_action;
-    }
-  }
-  return false;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "hold") == 0) return Hold(argv[2]);
-  if (argc < 3 || !Parse(argv[1], argv[2])) {
+  for (int i = 0; argc >= 3 && i < 7; ++i)
+    if (std::strcmp(argv[1], kSteps[i]) == 0) g_step = i;
+  for (int i = 0; argc >= 3 && i < 3; ++i)
+    if (std::strcmp(argv[2], kInterrupts[i].name) == 0) g_interrupt = i;
+  if (g_step < 0 || (g_interrupt < 0 && std::strcmp(argv[2], "pause") != 0)) {
     std::fprintf(stderr,
                  "usage: tovrand_at_step STEP ACTION tovrand-arguments...\n"
                  "       tovrand_at_step hold FILE\n");

@@ -92,17 +92,15 @@ void Workspace::ExpectFailedAndUnchanged(
     const ProcessResult& result, const std::string& out,
     const std::map<std::string, std::string>& before,
     const std::string& what) const {
-  ProcessResult failed;
-  failed.status = 1;
-  ExpectEndedAndUnchanged(result, failed, out, before, what);
+  ExpectEndedAndUnchanged(result, 1, 0, out, before, what);
 }
 
 void Workspace::ExpectEndedAndUnchanged(
-    const ProcessResult& result, const ProcessResult& ended,
-    const std::string& out, const std::map<std::string, std::string>& before,
+    const ProcessResult& result, int status, int signal, const std::string& out,
+    const std::map<std::string, std::string>& before,
     const std::string& what) const {
-  EXPECT_EQ(result.status, ended.status) << what;
-  EXPECT_EQ(result.signal, ended.signal) << what;
+  EXPECT_EQ(result.status, status) << what;
+  EXPECT_EQ(result.signal, signal) << what;
   EXPECT_EQ(result.out, out) << what;
   EXPECT_EQ(result.err, "") << what;
   EXPECT_EQ(OutputState(), before) << what;

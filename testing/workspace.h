@@ -71,10 +71,10 @@ class Workspace {
       const ProcessResult& result, const std::string& out,
       const std::map<std::string, std::string>& before,
       const std::string& what) const;
-  // The same for a run that must end with `ended`'s status and signal.
-  void ExpectEndedAndUnchanged(const ProcessResult& result,
-                               const ProcessResult& ended,
-                               const std::string& out,
+  // The same for a run that must end with `status` and `signal`, as
+  // ProcessResult gives them.
+  void ExpectEndedAndUnchanged(const ProcessResult& result, int status,
+                               int signal, const std::string& out,
                                const std::map<std::string, std::string>& before,
                                const std::string& what) const;
 
