@@ -261,9 +261,9 @@ bool TempFile::Commit(const ReplacedFile& replaced) {
   AtStep(TempFileStep::kSync);
   ok = ok && SyncData(fd);
   if (ok) {
-    // An interrupt during the rename arrives once it is done: before it,
-    // while the file is still there to remove; after it, when the run has
-    // succeeded.
+    // An interrupt that comes during the rename is held until it is done:
+    // then the file has replaced the target and the run has succeeded, or
+    // the rename failed and the file is still there to remove.
     BlockedInterrupts blocked;
     AtStep(TempFileStep::kRename);
     ok = std::rename(path_.c_str(), target_.c_str()) == 0;

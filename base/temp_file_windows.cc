@@ -35,9 +35,11 @@ enum : LONG {
 volatile LONG g_state = kNoFile;
 HANDLE g_handle = INVALID_HANDLE_VALUE;
 volatile LONG g_received = 0;
-// Set by a handler that waits for a step: when that step ends in a state
-// the handler acts on, the main thread leaves it the file and the process.
-volatile LONG g_waiting = 0;
+// Set by the handler before it first reads the state: from then on, when
+// the main thread ends a step in a state the handler acts on, it leaves the
+// file and the process to the handler, rather than go on past a handler
+// that is still waiting for that step.
+volatile LONG g_interrupted = 0;
 
 // Marks the open file to be deleted when its last handle closes.
 bool DeleteOnClose(HANDLE handle) {
@@ -57,6 +59,7 @@ BOOL WINAPI OnControl(DWORD type) {
       type != CTRL_CLOSE_EVENT)
     return FALSE;
   InterlockedIncrement(&g_received);
+  InterlockedExchange(&g_interrupted, 1);
   for (;;) {
     const LONG state = InterlockedCompareExchange(&g_state, kNoFile, kNoFile);
     if (state == kNoFile || state == kWriting) {
@@ -72,7 +75,6 @@ BOOL WINAPI OnControl(DWORD type) {
       TerminateProcess(GetCurrentProcess(), STATUS_CONTROL_C_EXIT);
     }
     if (state == kReplaced || state == kInterrupted) Sleep(INFINITE);
-    InterlockedExchange(&g_waiting, 1);
     Sleep(1);  // busy: wait for that step to finish
   }
 }
@@ -83,7 +85,7 @@ BOOL WINAPI OnControl(DWORD type) {
 void Move(LONG from, LONG to) {
   if (InterlockedCompareExchange(&g_state, to, from) != from ||
       ((to == kNoFile || to == kWriting) &&
-       InterlockedCompareExchange(&g_waiting, 0, 0) != 0)) {
+       InterlockedCompareExchange(&g_interrupted, 0, 0) != 0)) {
     for (;;) Sleep(INFINITE);
   }
 }
