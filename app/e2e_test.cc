@@ -547,7 +547,13 @@ TEST_P(WindowsTest, AnOutputHeldOpenIsReplacedOnceLetGo) {
   w.WritePreviousOutput();
   const auto holder = HoldOutput(w);
   BackgroundRun run(w.Dir(), GetParam().at_step + " refused pause", kRun);
-  ASSERT_TRUE(WaitForFile(w.Dir(), "paused"));
+  if (!WaitForFile(w.Dir(), "paused")) {
+    holder->CloseInput();
+    run.CloseInput();
+    const ProcessResult r = run.Wait();
+    FAIL() << "no rename refused: " << r.status << " " << r.out << r.err
+           << " holder " << holder->Wait().status;
+  }
   holder->CloseInput();
   EXPECT_EQ(holder->Wait().status, 0);
   run.CloseInput();
@@ -580,7 +586,7 @@ TEST_P(WindowsTest, RunsTogetherAndAReaderNeverFail) {
     BackgroundRun reader(w.Dir(), GetParam().diff, {});
     for (auto& run : runs) {
       const ProcessResult r = run->Wait();
-      EXPECT_EQ(r.status, 0) << "round " << round << ": " << r.out;
+      EXPECT_EQ(r.status, 0) << "round " << round << ": " << r.out << r.err;
     }
     EXPECT_EQ(reader.Wait().status, 0) << "round " << round;
   }
