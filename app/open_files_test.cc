@@ -67,8 +67,8 @@ bool RunInProcess(const Workspace& w, const std::vector<const char*>& args) {
 bool Load(const std::string& path) {
   RecordTable table;
   table.SetLayout(testdata::kPoolSize, {});
-  FatalStop fatal;
-  return table.Load(path, &fatal);
+  ReadResult result = ReadResult::kOk;
+  return table.Load(path, &result);
 }
 
 bool Save(const std::string& path, const std::string& bytes) {
@@ -78,11 +78,10 @@ bool Save(const std::string& path, const std::string& bytes) {
 
 // Reads the layouts from the Tables.ini of `w`.
 bool LoadLayoutsIn(const Workspace& w) {
-  RecordTable bgroups, fpools, geteams, alsteams;
+  GameTables tables;
   CollectedMessages messages;
-  FatalStop fatal;
   InDirectory in_workspace(w.Dir());
-  return LoadLayouts(&bgroups, &fpools, &geteams, &alsteams, &messages, &fatal);
+  return LoadLayouts(&tables, &messages);
 }
 
 const std::vector<const char*> kRun = {"g", "100", "80", "50", "60"};

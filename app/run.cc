@@ -3,8 +3,10 @@
 #include <string>
 
 #include "base/decimal.h"
+#include "base/file_io.h"
 #include "base/platform.h"
 #include "pool/scale_fpools.h"
+#include "table/game_tables.h"
 #include "table/layout_reader.h"
 #include "table/record_table.h"
 
@@ -21,19 +23,16 @@ bool LoadTable(RecordTable* table, const char* name, Messages* messages) {
     messages->Line(std::string("Tables.ini has no [") + name + "] section");
     return false;
   }
-  FatalStop fatal;
-  if (table->Load(file, &fatal)) return true;
-  messages->Line(fatal.raised ? fatal.message : "Cannot open " + file);
+  ReadResult result = ReadResult::kOk;
+  if (table->Load(file, &result)) return true;
+  messages->Line(ReadFailureLine(result, file));
   return false;
 }
 
 }  // namespace
 
 int Run(int argc, const char* const* argv, Messages* messages) {
-  RecordTable bgroups;
-  RecordTable fpools;
-  RecordTable geteams;
-  RecordTable alsteams;
+  GameTables tables;
 
   if (argc != 6) {
     messages->Line(
@@ -64,26 +63,23 @@ int Run(int argc, const char* const* argv, Messages* messages) {
   }
   const SideCode side = letter == 'a' ? SideCode::kAllied : SideCode::kGerman;
 
-  FatalStop fatal;
-  if (!LoadLayouts(&bgroups, &fpools, &geteams, &alsteams, messages, &fatal)) {
-    if (fatal.raised) messages->Line(fatal.message);
-    return 1;
-  }
+  if (!LoadLayouts(&tables, messages)) return 1;
   // BGroups gets a layout but no data.
-  if (!LoadTable(&fpools, "FPools", messages) ||
-      !LoadTable(&alsteams, "AlsTeams", messages) ||
-      !LoadTable(&geteams, "GETeams", messages)) {
+  if (!LoadTable(&tables.fpools, "FPools", messages) ||
+      !LoadTable(&tables.alsteams, "AlsTeams", messages) ||
+      !LoadTable(&tables.geteams, "GETeams", messages)) {
     return 1;
   }
 
-  if (!ScaleFPools(side, &fpools, geteams, alsteams, percent, messages)) {
+  if (!ScaleFPools(side, &tables, percent, messages)) {
     return 1;
   }
 
   // An Output that leads back to this directory (a link to it) would make
   // the output replace the input FPools.txt.
   if (SameFile("Output", ".") ||
-      !fpools.Save(std::string("Output") + kPathSeparator + "FPools.txt")) {
+      !tables.fpools.Save(std::string("Output") + kPathSeparator +
+                          "FPools.txt")) {
     messages->Line("Failed to write FPools.txt to Output folder");
     return 1;
   }

@@ -1,6 +1,6 @@
 // tovdiff: shows what a tovrand run changed in FPools. See README.md.
 
-#include "app/diff.h"
+#include "report/command_line.h"
 #include "base/console.h"
 
 int main(int argc, char** argv) {

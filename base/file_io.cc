@@ -78,25 +78,25 @@ ReadResult ReadWholeFile(const std::string& path, size_t max_size,
   return ReadOpenFile(file.get(), opened, max_size, out);
 }
 
-bool ReadInputFile(const std::string& path, ByteBuffer* out, FatalStop* fatal) {
-  switch (ReadWholeFile(path, kMaxInputSize, out)) {
+ReadResult ReadInputFile(const std::string& path, ByteBuffer* out) {
+  return ReadWholeFile(path, kMaxInputSize, out);
+}
+
+std::string ReadFailureLine(ReadResult result, const std::string& path) {
+  switch (result) {
+    case ReadResult::kTooLarge:
+      return path + " is too large: more than 2147483647 bytes";
+    case ReadResult::kNoMemory:
+      return "malloc failed";
+    case ReadResult::kNoMemoryToGrow:
+      return "realloc failed";
     case ReadResult::kOk:
-      return true;
     case ReadResult::kCannotOpen:
     case ReadResult::kReadError:
     case ReadResult::kChanged:
-      return false;
-    case ReadResult::kTooLarge:
-      fatal->Raise(path + " is too large: more than 2147483647 bytes");
-      return false;
-    case ReadResult::kNoMemory:
-      fatal->Raise("malloc failed");
-      return false;
-    case ReadResult::kNoMemoryToGrow:
-      fatal->Raise("realloc failed");
-      return false;
+      break;
   }
-  return false;
+  return "Cannot open " + path;
 }
 
 bool WriteFileAtomically(const std::string& path, const unsigned char* data,

@@ -7,7 +7,6 @@
 #include <memory>
 #include <string>
 
-#include "base/messages.h"
 #include "base/platform.h"
 
 namespace tovrand {
@@ -53,12 +52,15 @@ enum class ReadResult {
 // The largest input file: record indices and byte offsets are 32-bit.
 constexpr size_t kMaxInputSize = 2147483647;
 
-// Reads the input file `path` whole. Returns false when it cannot be opened
-// or read, or changes while it is read; raises the fatal stop when it is
-// larger than kMaxInputSize ("<path> is too large: more than 2147483647
-// bytes") or memory runs out ("malloc failed", "realloc failed").
-[[nodiscard]] bool ReadInputFile(const std::string& path, ByteBuffer* out,
-                                 FatalStop* fatal);
+// Reads the input file `path` whole, as ReadWholeFile does, with the limit
+// kMaxInputSize.
+[[nodiscard]] ReadResult ReadInputFile(const std::string& path,
+                                       ByteBuffer* out);
+
+// The line that tells why the input file `path` could not be read:
+// "Cannot open <path>", "<path> is too large: more than 2147483647 bytes",
+// "malloc failed" or "realloc failed". Not for kOk.
+std::string ReadFailureLine(ReadResult result, const std::string& path);
 
 // Replaces the file at `path` with `size` bytes from `data`, or leaves it as
 // it was. Leftovers of earlier runs that were stopped are removed first. A

@@ -14,19 +14,6 @@ class Messages {
   virtual void Line(const std::string& text) = 0;
 };
 
-// A fatal stop: the run cannot go on. The layout reader and the loader
-// report it to their caller, which prints `message` as a line and ends the
-// run with status 1.
-struct FatalStop {
-  bool raised = false;
-  std::string message;
-
-  void Raise(std::string text) {
-    raised = true;
-    message = std::move(text);
-  }
-};
-
 }  // namespace tovrand
 
 #endif  // TOVRAND_BASE_MESSAGES_H_

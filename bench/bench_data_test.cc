@@ -78,17 +78,14 @@ TEST(BenchDataTest, DataIsWellFormedAndRunsForEitherSide) {
     }
 
     for (SideCode side : {SideCode::kAllied, SideCode::kGerman}) {
-      RecordTable bgroups, fpools, geteams, alsteams;
-      FatalStop fatal;
-      ASSERT_TRUE(ReadLayouts(files.layout, &bgroups, &fpools, &geteams,
-                              &alsteams, &fatal));
-      EXPECT_TRUE(fpools.LoadBytes(files.fpools));
-      EXPECT_TRUE(geteams.LoadBytes(files.geteams));
-      EXPECT_TRUE(alsteams.LoadBytes(files.alsteams));
+      GameTables tables;
+      LayoutError error;
+      ASSERT_TRUE(ReadLayouts(files.layout, &tables, &error));
+      EXPECT_TRUE(tables.fpools.LoadBytes(files.fpools));
+      EXPECT_TRUE(tables.geteams.LoadBytes(files.geteams));
+      EXPECT_TRUE(tables.alsteams.LoadBytes(files.alsteams));
       CollectedMessages messages;
-      EXPECT_EQ(ScaleFPools(side, &fpools, geteams, alsteams, Percentages(),
-                            &messages),
-                1);
+      EXPECT_EQ(ScaleFPools(side, &tables, Percentages(), &messages), 1);
       EXPECT_TRUE(messages.lines.empty());
     }
   }

@@ -6,8 +6,6 @@
 #    sub-build (build/release/windows) and CPack set up to make both
 #    packages and their SHA256SUMS in the build folder.
 
-set(TOVRAND_COPYRIGHT "Copyright (c) 2026 the tovrand developers")
-
 if(WIN32)
   enable_language(RC)
   # The version as four numbers, the fourth 0 unless project() gives one.
@@ -16,10 +14,8 @@ if(WIN32)
     set(tweak ${PROJECT_VERSION_TWEAK})
   endif()
   set(TOVRAND_RC_VERSION "${PROJECT_VERSION_MAJOR},${PROJECT_VERSION_MINOR},${PROJECT_VERSION_PATCH},${tweak}")
-  set(tovrand_description "Rescales tank and infantry quantities in FPools")
-  set(tovdiff_description "Shows what a tovrand run changed in FPools")
   foreach(TOVRAND_RC_PROGRAM tovrand tovdiff)
-    set(TOVRAND_RC_DESCRIPTION "${${TOVRAND_RC_PROGRAM}_description}")
+    set(TOVRAND_RC_DESCRIPTION "${${TOVRAND_RC_PROGRAM}_DESCRIPTION}")
     set(rc "${CMAKE_CURRENT_BINARY_DIR}/generated/${TOVRAND_RC_PROGRAM}.rc")
     configure_file(base/version.rc.in "${rc}" @ONLY)
     target_sources(${TOVRAND_RC_PROGRAM} PRIVATE "${rc}")
@@ -114,8 +110,7 @@ if(TOVRAND_RELEASE)
   string(TOLOWER "${CMAKE_SYSTEM_PROCESSOR}" tovrand_processor)
   set(CPACK_PACKAGE_NAME tovrand)
   set(CPACK_PACKAGE_VENDOR "the tovrand developers")
-  set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "Rescales tank and infantry quantities in FPools")
+  set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
   set(CPACK_GENERATOR "ZIP;TGZ")
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
   set(CPACK_OUTPUT_FILE_PREFIX "${CMAKE_CURRENT_BINARY_DIR}")

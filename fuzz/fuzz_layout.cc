@@ -1,8 +1,8 @@
 // Fuzz target: the layout reader on arbitrary Tables.ini bytes, then every
 // accessor of a record table with each layout it read, over small tables of
 // the input's own bytes. Whatever the input:
-// - the reader returns false exactly when it raised a fatal stop, and a
-//   fatal stop has a message;
+// - the reader returns false exactly when it names an error, and an error
+//   has a message;
 // - a section it read has its table's record size, and each column of a
 //   fixed type its fixed width;
 // - an accessor that succeeds touches exactly its field, which lies inside
@@ -26,7 +26,6 @@ namespace {
 
 using tovrand::Column;
 using tovrand::ColumnDef;
-using tovrand::FatalStop;
 using tovrand::RecordTable;
 
 void Check(bool ok, const char* rule) {
@@ -127,13 +126,17 @@ void CheckAccessors(const RecordTable& layout, std::string_view bytes) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  RecordTable bgroups, fpools, geteams, alsteams;
-  FatalStop fatal;
-  const bool ok = tovrand::ReadLayouts(text, &bgroups, &fpools, &geteams,
-                                       &alsteams, &fatal);
-  Check(ok != fatal.raised, "false exactly after a fatal stop");
-  Check(ok || !fatal.message.empty(), "a fatal stop has a message");
+  tovrand::GameTables tables;
+  tovrand::LayoutError error;
+  const bool ok = tovrand::ReadLayouts(text, &tables, &error);
+  Check(ok == (error.kind == tovrand::LayoutError::Kind::kNone),
+        "false exactly with an error");
+  Check(ok || !error.Text().empty(), "an error has a message");
   if (!ok) return 0;
+  const RecordTable& bgroups = tables.bgroups;
+  const RecordTable& fpools = tables.fpools;
+  const RecordTable& geteams = tables.geteams;
+  const RecordTable& alsteams = tables.alsteams;
   CheckLayout(bgroups, tovrand::kBGroupsRecordSize);
   CheckLayout(fpools, tovrand::kFPoolsRecordSize);
   CheckLayout(geteams, tovrand::kGETeamsRecordSize);

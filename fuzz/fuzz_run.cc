@@ -25,10 +25,10 @@
 #include <string>
 #include <vector>
 
-#include "app/diff.h"
 #include "app/run.h"
 #include "fuzz/output_check.h"
 #include "fuzz/run_input.h"
+#include "report/command_line.h"
 #include "table/layout_reader.h"
 #include "testing/collected_messages.h"
 #include "testing/files.h"
@@ -88,13 +88,12 @@ void CheckOutput(const RunInput& input) {
   const auto output = DirectoryState("Output");
   Check(output && output->size() == 1 && output->count("FPools.txt") == 1,
         "a successful run leaves only FPools.txt in Output");
-  tovrand::RecordTable bgroups, fpools, geteams, alsteams;
-  tovrand::FatalStop fatal;
-  Check(tovrand::ReadLayouts(*input.files[0], &bgroups, &fpools, &geteams,
-                             &alsteams, &fatal),
+  tovrand::GameTables tables;
+  tovrand::LayoutError error;
+  Check(tovrand::ReadLayouts(*input.files[0], &tables, &error),
         "the layout of a successful run reads");
-  Check(fpools.LoadBytes(*input.files[1]), "FPools.txt is held");
-  Check(IsScaledFrom(fpools, SideOf(input), output->at("FPools.txt")),
+  Check(tables.fpools.LoadBytes(*input.files[1]), "FPools.txt is held");
+  Check(IsScaledFrom(tables.fpools, SideOf(input), output->at("FPools.txt")),
         "the output differs from FPools.txt only in the side's quantities");
 }
 

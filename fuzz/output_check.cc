@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "pool/slot_columns.h"
+#include "pool/pool_columns.h"
 
 using tovrand::Column;
 using tovrand::RecordTable;
@@ -22,12 +22,7 @@ std::vector<bool> WritableBytes(const RecordTable& fpools, SideCode side) {
         !writable[static_cast<size_t>(at)]) {
       continue;
     }
-    for (const Column& quantity : slots.quantity) {
-      const int64_t start = fpools.FieldStart(i, quantity, 2);
-      if (start < 0) continue;
-      writable[static_cast<size_t>(start)] = true;
-      writable[static_cast<size_t>(start) + 1] = true;
-    }
+    tovrand::MarkQuantityBytes(fpools, slots, i, &writable);
   }
   return writable;
 }

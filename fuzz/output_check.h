@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "pool/scale_fpools.h"
+#include "pool/sides.h"
 #include "table/record_table.h"
 
 // The bytes of `fpools` (its layout set, its input bytes loaded) that a

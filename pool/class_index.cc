@@ -2,18 +2,19 @@
 
 namespace tovrand {
 
-ClassIndex::ClassIndex(const RecordTable& teams)
-    : entries_(kTeamClasses, kNotSeen) {
-  const Column type_column = teams.Find("Type");
-  class_unreadable_ = !VisitFirstRecordOfEachClass(
-      teams, [&](int team_class, int record) {
-        int type = 0;
-        entries_[static_cast<size_t>(team_class)] =
-            teams.GetWord(record, type_column, &type)
-                ? static_cast<uint8_t>(kFirstCategory +
-                                       static_cast<int>(CategoryOf(type)))
-                : kTypeUnreadable;
-      });
+ClassIndex::ClassIndex(const TeamIndex& teams)
+    : entries_(kTeamClasses, kNotSeen),
+      class_unreadable_(teams.class_unreadable()) {
+  for (int team_class = 0; team_class < kTeamClasses; ++team_class) {
+    const int record = teams.RecordOf(team_class);
+    if (record < 0) continue;
+    int type = 0;
+    entries_[static_cast<size_t>(team_class)] =
+        teams.Type(record, &type)
+            ? static_cast<uint8_t>(kFirstCategory +
+                                   static_cast<int>(CategoryOf(type)))
+            : kTypeUnreadable;
+  }
 }
 
 }  // namespace tovrand

@@ -5,7 +5,8 @@
 #include <string_view>
 
 #include "pool/class_index.h"
-#include "pool/slot_columns.h"
+#include "pool/pool_columns.h"
+#include "pool/team_index.h"
 #include "pool/team_types.h"
 
 namespace tovrand {
@@ -29,19 +30,16 @@ bool HasKeptPrefix(std::string_view name) {
 
 }  // namespace
 
-int ScaleFPools(SideCode side, RecordTable* fpools, const RecordTable& geteams,
-                const RecordTable& alsteams, const Percentages& percent,
+int ScaleFPools(SideCode side, GameTables* tables, const Percentages& percent,
                 Messages* messages) {
-  const Column name_column = fpools->Find("Name");
-  const Column nationality_column = fpools->Find("Nationality");
-  const Column date_column = fpools->Find("Date");
-  const SlotColumns slots(*fpools);
+  RecordTable* fpools = &tables->fpools;
+  const PoolColumns pool(*fpools);
 
   // Pools that are scaled have the side's nationality, so one team table
   // serves the whole pass.
   const bool allied = side == SideCode::kAllied;
-  const RecordTable& teams = allied ? alsteams : geteams;
-  const ClassIndex classes(teams);
+  const ClassIndex classes(
+      TeamIndex(allied ? tables->alsteams : tables->geteams));
 
   auto fail = [messages](const char* message) {
     messages->Line(message);
@@ -51,17 +49,17 @@ int ScaleFPools(SideCode side, RecordTable* fpools, const RecordTable& geteams,
   for (int i = 0; i < fpools->recordCount(); ++i) {
     fpools->PrefetchAhead(i);
     std::string_view name;
-    if (!fpools->GetText(i, name_column, &name, kPrefixLength))
+    if (!fpools->GetText(i, pool.name, &name, kPrefixLength))
       return fail("Error--No name");
     if (HasKeptPrefix(name)) continue;
 
     int nationality = 0;
-    if (!fpools->GetByte(i, nationality_column, &nationality))
+    if (!fpools->GetByte(i, pool.nationality, &nationality))
       return fail("Failed to get Nationality from FPools");
     if (nationality != static_cast<int>(side)) continue;
 
     int date = 0;
-    if (!fpools->GetWord(i, date_column, &date))
+    if (!fpools->GetWord(i, pool.date, &date))
       return fail("Failed to get Date from FPools");
     // The percentage of each category for this pool; a category that is not
     // scaled keeps its quantity, as 100 percent does.
@@ -73,48 +71,63 @@ int ScaleFPools(SideCode side, RecordTable* fpools, const RecordTable& geteams,
                       static_cast<int>(TeamCategory::kInfantry) == 2,
                   "percent_of is indexed by category");
 
-    for (size_t k = 0;; ++k) {
-      int team_class = 0;
-      if (k >= slots.team_class.size() ||
-          !fpools->GetWord(i, slots.team_class[k], &team_class)) {
+    // The first failure in a slot, printed once the walk has stopped.
+    const char* failure = nullptr;
+    const SlotWalk walk =
+        VisitSlots(*fpools, pool.slots, i, [&](size_t k, int team_class) {
+          TeamCategory category = TeamCategory::kNone;
+          switch (classes.Find(team_class, &category)) {
+            case ClassIndex::Result::kFound:
+              break;
+            case ClassIndex::Result::kClassUnreadable:
+              failure = allied ? "Error--Can't get AlsTeams Class"
+                               : "Error--Can't get GETeams Class";
+              return false;
+            case ClassIndex::Result::kMissing:
+              failure = allied
+                            ? "Error--Failed to dereference  Allied team class"
+                            : "Error--Failed to dereference  German team class";
+              return false;
+            case ClassIndex::Result::kTypeUnreadable:
+              failure = "Error--Failed to get GETeams type";
+              return false;
+          }
+
+          int quantity = 0;
+          if (!fpools->GetWord(i, pool.slots.quantity[k], &quantity)) {
+            failure = "Can't get qty";
+            return false;
+          }
+
+          // Only positive quantities of a category are scaled; the rest come
+          // out as they went in (quantity * 100 / 100). The mask picks 100
+          // for a quantity that is not positive. No branch on the category
+          // or the sign (why, and what it saves: bench/README.md).
+          const int pct = percent_of[static_cast<int>(category) &
+                                     -static_cast<int>(quantity > 0)];
+          // 64 bits hold any quantity times any 32-bit percentage.
+          const int64_t scaled = static_cast<int64_t>(quantity) * pct / 100;
+          if (scaled > kMaxQuantity) {
+            failure = "Error--Scaled quantity exceeds 32767";
+            return false;
+          }
+          // An unchanged quantity is written back as it was: the same two
+          // bytes, and the field was just read, so the write cannot fail
+          // where a changed one would not.
+          if (!fpools->PutWord(i, pool.slots.quantity[k],
+                               static_cast<int>(scaled))) {
+            failure = "Can't put qty";
+            return false;
+          }
+          return true;
+        });
+    switch (walk) {
+      case SlotWalk::kEnded:
+        break;
+      case SlotWalk::kClassUnreadable:
         return fail("Error--Can't get Team Class");
-      }
-      if (team_class < 0) break;
-
-      TeamCategory category = TeamCategory::kNone;
-      switch (classes.Find(team_class, &category)) {
-        case ClassIndex::Result::kFound:
-          break;
-        case ClassIndex::Result::kClassUnreadable:
-          return fail(allied ? "Error--Can't get AlsTeams Class"
-                             : "Error--Can't get GETeams Class");
-        case ClassIndex::Result::kMissing:
-          return fail(allied
-                          ? "Error--Failed to dereference  Allied team class"
-                          : "Error--Failed to dereference  German team class");
-        case ClassIndex::Result::kTypeUnreadable:
-          return fail("Error--Failed to get GETeams type");
-      }
-
-      int quantity = 0;
-      if (!fpools->GetWord(i, slots.quantity[k], &quantity))
-        return fail("Can't get qty");
-
-      // Only positive quantities of a category are scaled; the rest come out
-      // as they went in (quantity * 100 / 100). The mask picks 100 for a
-      // quantity that is not positive. No branch on the category or the
-      // sign (why, and what it saves: bench/README.md).
-      const int pct = percent_of[static_cast<int>(category) &
-                                 -static_cast<int>(quantity > 0)];
-      // 64 bits hold any quantity times any 32-bit percentage.
-      const int64_t scaled = static_cast<int64_t>(quantity) * pct / 100;
-      if (scaled > kMaxQuantity)
-        return fail("Error--Scaled quantity exceeds 32767");
-      // An unchanged quantity is written back as it was: the same two bytes,
-      // and the field was just read, so the write cannot fail where a
-      // changed one would not.
-      if (!fpools->PutWord(i, slots.quantity[k], static_cast<int>(scaled)))
-        return fail("Can't put qty");
+      case SlotWalk::kStopped:
+        return fail(failure);
     }
   }
   return 1;

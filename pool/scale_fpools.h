@@ -2,12 +2,10 @@
 #define TOVRAND_POOL_SCALE_FPOOLS_H_
 
 #include "base/messages.h"
-#include "table/record_table.h"
+#include "pool/sides.h"
+#include "table/game_tables.h"
 
 namespace tovrand {
-
-// The side a run rescales, as the `Nationality` byte of a pool holds it.
-enum class SideCode { kAllied = 0, kGerman = 1 };
 
 // The four percentages of a run, each 0 or more: one for tank-category and
 // one for infantry-category quantities, in pools of date 0 and in pools of
@@ -22,7 +20,8 @@ struct Percentages {
 // The largest quantity a slot can hold.
 constexpr int kMaxQuantity = 32767;
 
-// Rescales the quantities of one side's pools in `fpools`, in memory.
+// Rescales the quantities of one side's pools in `tables->fpools`, in
+// memory; the other tables are only read.
 //
 // Pools whose name begins with "German", "Allied" or "Americ", and pools of
 // the other nationality, are passed over. For every other pool, each slot k
@@ -35,9 +34,7 @@ constexpr int kMaxQuantity = 32767;
 // Returns 1 when every pool has been visited. Otherwise prints the message
 // of the first failure and returns 0 at once; quantities already rewritten
 // stay rewritten in memory. Nothing but `Quantity k` fields is written.
-[[nodiscard]] int ScaleFPools(SideCode side, RecordTable* fpools,
-                              const RecordTable& geteams,
-                              const RecordTable& alsteams,
+[[nodiscard]] int ScaleFPools(SideCode side, GameTables* tables,
                               const Percentages& percent, Messages* messages);
 
 }  // namespace tovrand

@@ -19,16 +19,18 @@ using Lines = std::vector<std::string>;
 
 // The four tables of a run, from a layout and the bytes of the data files.
 struct Pass {
-  RecordTable bgroups, fpools, geteams, alsteams;
+  GameTables tables;
+  RecordTable& fpools = tables.fpools;
+  RecordTable& geteams = tables.geteams;
+  RecordTable& alsteams = tables.alsteams;
   CollectedMessages messages;
   std::string original;
 
   Pass(const std::vector<Pool>& pools, const std::vector<Team>& german,
        const std::vector<Team>& allied,
        const std::string& layout = testdata::StandardLayout()) {
-    FatalStop fatal;
-    EXPECT_TRUE(
-        ReadLayouts(layout, &bgroups, &fpools, &geteams, &alsteams, &fatal));
+    LayoutError error;
+    EXPECT_TRUE(ReadLayouts(layout, &tables, &error));
     original = testdata::PoolRecords(pools);
     EXPECT_TRUE(fpools.LoadBytes(original));
     EXPECT_TRUE(geteams.LoadBytes(testdata::TeamRecords(german)));
@@ -36,8 +38,7 @@ struct Pass {
   }
 
   int Scale(SideCode side, int tank0, int inf0, int tank_n, int inf_n) {
-    return ScaleFPools(side, &fpools, geteams, alsteams,
-                       {tank0, inf0, tank_n, inf_n}, &messages);
+    return ScaleFPools(side, &tables, {tank0, inf0, tank_n, inf_n}, &messages);
   }
 
   std::string Bytes() const {

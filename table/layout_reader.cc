@@ -62,7 +62,7 @@ enum class ParseResult { kColumn, kIgnored, kFatal };
 
 // Parses one column line: "Name",L or "Name",L,width.
 ParseResult ParseColumnLine(std::string_view line, ColumnDef* column,
-                            FatalStop* fatal) {
+                            LayoutError* error) {
   std::string_view fields[3];
   const size_t count = SplitFields(line, fields, 3);
   if (count == 0) return ParseResult::kIgnored;
@@ -73,7 +73,8 @@ ParseResult ParseColumnLine(std::string_view line, ColumnDef* column,
   column->name = std::string(fields[0].substr(open + 1, close - open - 1));
 
   if (count < 2) {
-    fatal->Raise("Missing col type for column \"" + column->name + "\"");
+    error->kind = LayoutError::Kind::kMissingType;
+    error->column = column->name;
     return ParseResult::kFatal;
   }
   column->type = fields[1][0];
@@ -93,8 +94,8 @@ ParseResult ParseColumnLine(std::string_view line, ColumnDef* column,
       column->width = count > 2 ? ReadDecimal(fields[2]) : 0;
       break;
     default:
-      // The message carries its own newline, so an empty line follows it.
-      fatal->Raise(std::string("Unknown col type: ") + column->type + "\n");
+      error->kind = LayoutError::Kind::kUnknownType;
+      error->type = column->type;
       return ParseResult::kFatal;
   }
   return ParseResult::kColumn;
@@ -103,7 +104,7 @@ ParseResult ParseColumnLine(std::string_view line, ColumnDef* column,
 // Reads the column lines of one recognised section into `table`, up to the
 // next header line (pushed back for the caller) or the end of the file.
 bool ReadColumns(LayoutLineReader* lines, RecordTable* table,
-                 int32_t record_size, FatalStop* fatal) {
+                 int32_t record_size, LayoutError* error) {
   std::vector<ColumnDef> columns;
   std::string_view line;
   while (lines->Next(&line)) {
@@ -112,7 +113,7 @@ bool ReadColumns(LayoutLineReader* lines, RecordTable* table,
       break;
     }
     ColumnDef column;
-    switch (ParseColumnLine(line, &column, fatal)) {
+    switch (ParseColumnLine(line, &column, error)) {
       case ParseResult::kColumn:
         columns.push_back(std::move(column));
         break;
@@ -128,18 +129,29 @@ bool ReadColumns(LayoutLineReader* lines, RecordTable* table,
 
 }  // namespace
 
-bool ReadLayouts(std::string_view text, RecordTable* bgroups,
-                 RecordTable* fpools, RecordTable* geteams,
-                 RecordTable* alsteams, FatalStop* fatal) {
+std::string LayoutError::Text() const {
+  switch (kind) {
+    case Kind::kMissingType:
+      return "Missing col type for column \"" + column + "\"";
+    case Kind::kUnknownType:
+      return std::string("Unknown col type: ") + type;
+    case Kind::kNone:
+      break;
+  }
+  return "";
+}
+
+bool ReadLayouts(std::string_view text, GameTables* tables,
+                 LayoutError* error) {
   const struct {
     std::string_view header;
     RecordTable* table;
     int32_t record_size;
   } sections[] = {
-      {"[GETeams]", geteams, kGETeamsRecordSize},
-      {"[AlsTeams]", alsteams, kAlsTeamsRecordSize},
-      {"[BGroups]", bgroups, kBGroupsRecordSize},
-      {"[FPools]", fpools, kFPoolsRecordSize},
+      {"[GETeams]", &tables->geteams, kGETeamsRecordSize},
+      {"[AlsTeams]", &tables->alsteams, kAlsTeamsRecordSize},
+      {"[BGroups]", &tables->bgroups, kBGroupsRecordSize},
+      {"[FPools]", &tables->fpools, kFPoolsRecordSize},
   };
   LayoutLineReader lines(text);
   std::string_view line;
@@ -147,7 +159,7 @@ bool ReadLayouts(std::string_view text, RecordTable* bgroups,
     if (line[0] != '[') continue;  // outside a recognised section
     for (const auto& section : sections) {
       if (line == section.header &&
-          !ReadColumns(&lines, section.table, section.record_size, fatal)) {
+          !ReadColumns(&lines, section.table, section.record_size, error)) {
         return false;
       }
     }
@@ -155,18 +167,38 @@ bool ReadLayouts(std::string_view text, RecordTable* bgroups,
   return true;
 }
 
-bool LoadLayouts(RecordTable* bgroups, RecordTable* fpools,
-                 RecordTable* geteams, RecordTable* alsteams,
-                 Messages* messages, FatalStop* fatal) {
+bool ReadLayoutFile(const std::string& path, GameTables* tables,
+                    ReadResult* result, LayoutError* error) {
   ByteBuffer file;
-  if (!ReadInputFile("Tables.ini", &file, fatal)) {
-    if (!fatal->raised)
-      messages->Line("Cannot open Tables.ini in current directory");
-    return false;
-  }
+  *result = ReadInputFile(path, &file);
+  if (*result != ReadResult::kOk) return false;
   const std::string_view text(reinterpret_cast<const char*>(file.bytes.get()),
                               file.size);
-  return ReadLayouts(text, bgroups, fpools, geteams, alsteams, fatal);
+  return ReadLayouts(text, tables, error);
+}
+
+bool LoadLayouts(GameTables* tables, Messages* messages) {
+  ReadResult result = ReadResult::kOk;
+  LayoutError error;
+  if (ReadLayoutFile("Tables.ini", tables, &result, &error)) return true;
+  switch (result) {
+    case ReadResult::kOk:
+      messages->Line(error.Text());
+      // tovrand has always printed an empty line after this one.
+      if (error.kind == LayoutError::Kind::kUnknownType) messages->Line("");
+      break;
+    case ReadResult::kCannotOpen:
+    case ReadResult::kReadError:
+    case ReadResult::kChanged:
+      messages->Line("Cannot open Tables.ini in current directory");
+      break;
+    case ReadResult::kTooLarge:
+    case ReadResult::kNoMemory:
+    case ReadResult::kNoMemoryToGrow:
+      messages->Line(ReadFailureLine(result, "Tables.ini"));
+      break;
+  }
+  return false;
 }
 
 }  // namespace tovrand

@@ -5,7 +5,9 @@
 #include <string>
 #include <string_view>
 
+#include "base/file_io.h"
 #include "base/messages.h"
+#include "table/game_tables.h"
 #include "table/record_table.h"
 
 namespace tovrand {
@@ -37,24 +39,43 @@ constexpr int32_t kBGroupsRecordSize = 168;
 constexpr int32_t kAlsTeamsRecordSize = 260;
 constexpr int32_t kGETeamsRecordSize = 260;
 
-// Fills the four tables' layouts from the text of a layout file: each
+// Why a layout file's text cannot be used.
+struct LayoutError {
+  enum class Kind {
+    kNone,
+    kMissingType,  // a column line with a name and no type
+    kUnknownType,  // a column line whose type letter is not B P W I H S
+  };
+  Kind kind = Kind::kNone;
+  std::string column;  // kMissingType: the column's name
+  char type = 0;       // kUnknownType: the letter as written
+
+  // "Missing col type for column \"<column>\"" or "Unknown col type: <type>".
+  std::string Text() const;
+};
+
+// Fills the layouts of `tables` from the text of a layout file: each
 // recognised section ("[FPools]", "[BGroups]", "[AlsTeams]", "[GETeams]",
 // matched exactly) sets its table's record size and columns. Sections with
 // other headers, and lines before the first header, are skipped. Returns
-// false after raising a fatal stop: a column line whose type letter is not
-// one of B P W I H S ("Unknown col type: x" and an empty line), or one that
-// has no type at all. Prints nothing.
-[[nodiscard]] bool ReadLayouts(std::string_view text, RecordTable* bgroups,
-                               RecordTable* fpools, RecordTable* geteams,
-                               RecordTable* alsteams, FatalStop* fatal);
+// false, with `*error` set, at the first column line that has no type or an
+// unknown one. Prints nothing.
+[[nodiscard]] bool ReadLayouts(std::string_view text, GameTables* tables,
+                               LayoutError* error);
 
-// Reads Tables.ini in the current directory and fills the layouts as
-// ReadLayouts does. When the file cannot be read it prints "Cannot open
-// Tables.ini in current directory" and returns false; on a fatal stop it
-// returns false and prints nothing, leaving the message to the caller.
-[[nodiscard]] bool LoadLayouts(RecordTable* bgroups, RecordTable* fpools,
-                               RecordTable* geteams, RecordTable* alsteams,
-                               Messages* messages, FatalStop* fatal);
+// Reads the layout file at `path` whole (ReadInputFile) and fills the
+// layouts as ReadLayouts does. Returns false when the file cannot be read
+// (`*result` says why) or its text cannot be used (`*error` says why; then
+// `*result` is kOk). Prints nothing.
+[[nodiscard]] bool ReadLayoutFile(const std::string& path, GameTables* tables,
+                                  ReadResult* result, LayoutError* error);
+
+// tovrand's loading of Tables.ini in the current directory, as
+// ReadLayoutFile. On failure it prints why and returns false: "Cannot open
+// Tables.ini in current directory" when the file cannot be opened or read,
+// ReadFailureLine's line when it is too large or memory runs out, or the
+// layout error's text (an unknown type's followed by an empty line).
+[[nodiscard]] bool LoadLayouts(GameTables* tables, Messages* messages);
 
 }  // namespace tovrand
 

@@ -12,11 +12,15 @@ namespace tovrand {
 namespace {
 
 struct Tables {
-  RecordTable bgroups, fpools, geteams, alsteams;
-  FatalStop fatal;
+  GameTables tables;
+  RecordTable& bgroups = tables.bgroups;
+  RecordTable& fpools = tables.fpools;
+  RecordTable& geteams = tables.geteams;
+  RecordTable& alsteams = tables.alsteams;
+  LayoutError error;
 
   bool Read(const std::string& text) {
-    return ReadLayouts(text, &bgroups, &fpools, &geteams, &alsteams, &fatal);
+    return ReadLayouts(text, &tables, &error);
   }
 };
 
@@ -79,10 +83,10 @@ TEST(ReadLayoutsTest, FatalStops) {
     const char* text;
     const char* message;
   } cases[] = {
-      {"[FPools]\n\"Class\",x\n", "Unknown col type: x\n"},
-      {"[FPools]\n\"Class\", W\n", "Unknown col type:  \n"},
-      {"[FPools]\n\"Class\",w\n", "Unknown col type: w\n"},
-      {"[GETeams]\n\"A\",W\n\"Class\",\rW\r\n", "Unknown col type: \r\n"},
+      {"[FPools]\n\"Class\",x\n", "Unknown col type: x"},
+      {"[FPools]\n\"Class\", W\n", "Unknown col type:  "},
+      {"[FPools]\n\"Class\",w\n", "Unknown col type: w"},
+      {"[GETeams]\n\"A\",W\n\"Class\",\rW\r\n", "Unknown col type: \r"},
       {"[BGroups]\n\"Class\"\n", "Missing col type for column \"Class\""},
       {"[AlsTeams]\n\"Class\",,,\n", "Missing col type for column \"Class\""},
       {"[FPools]\n,\"Class\"\n", "Missing col type for column \"Class\""},
@@ -90,8 +94,8 @@ TEST(ReadLayoutsTest, FatalStops) {
   for (const auto& c : cases) {
     Tables t;
     EXPECT_FALSE(t.Read(c.text)) << c.text;
-    EXPECT_TRUE(t.fatal.raised);
-    EXPECT_EQ(t.fatal.message, c.message);
+    EXPECT_NE(t.error.kind, LayoutError::Kind::kNone);
+    EXPECT_EQ(t.error.Text(), c.message);
   }
 }
 
@@ -103,7 +107,7 @@ TEST(ReadLayoutsTest, LinesOutsideRecognisedSectionsAreNeverParsed) {
              "[FPools] \n\"Trailing blank\",x\n"
              "[Other]\n\"Other\",x\n"
              "[FPools]\n\"Kept\",W\n"));
-  EXPECT_FALSE(t.fatal.raised);
+  EXPECT_EQ(t.error.kind, LayoutError::Kind::kNone);
   EXPECT_EQ(Describe(t.fpools), Layout{"Kept:W:2"});
 }
 
@@ -212,13 +216,11 @@ TEST(LayoutLineReaderTest, PushBackHandsTheLineOutAgain) {
 }
 
 TEST(LoadLayoutsTest, MissingFileIsReportedAndNotFatal) {
-  RecordTable b, f, g, a;
+  GameTables tables;
   CollectedMessages messages;
-  FatalStop fatal;
   ScratchDir empty;
   InDirectory in_empty(empty.path());
-  EXPECT_FALSE(LoadLayouts(&b, &f, &g, &a, &messages, &fatal));
-  EXPECT_FALSE(fatal.raised);
+  EXPECT_FALSE(LoadLayouts(&tables, &messages));
   EXPECT_EQ(messages.lines, std::vector<std::string>{
                                 "Cannot open Tables.ini in current directory"});
 }

@@ -17,9 +17,10 @@ void RecordTable::SetLayout(int32_t record_size,
   }
 }
 
-bool RecordTable::Load(const std::string& path, FatalStop* fatal) {
+bool RecordTable::Load(const std::string& path, ReadResult* result) {
   ByteBuffer loaded;
-  if (!ReadInputFile(path, &loaded, fatal)) return false;
+  *result = ReadInputFile(path, &loaded);
+  if (*result != ReadResult::kOk) return false;
   Adopt(std::move(loaded));
   return true;
 }
@@ -47,6 +48,14 @@ void RecordTable::Adopt(ByteBuffer buffer) {
 
 bool RecordTable::Save(const std::string& path) const {
   return WriteFileAtomically(path, buffer_.bytes.get(), buffer_.size);
+}
+
+size_t RecordTable::WidthLimit(std::string_view name) const {
+  for (const ColumnDef& def : columns_) {
+    if (def.name != name) continue;
+    return def.width > 0 ? static_cast<size_t>(def.width) : SIZE_MAX;
+  }
+  return SIZE_MAX;
 }
 
 Column RecordTable::Find(std::string_view name) const {

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "base/file_io.h"
-#include "base/messages.h"
 #include "table/column_def.h"
 
 namespace tovrand {
@@ -40,11 +39,12 @@ class RecordTable {
   // counts.
   void SetLayout(int32_t record_size, std::vector<ColumnDef> columns);
 
-  // Reads the file at `path` whole, in binary, and sets the record count to
-  // length / recordSize (0 when the table has no record size). Returns false
-  // when the file cannot be opened or read; raises a fatal stop when memory
-  // runs out or the file is longer than kMaxLength. Prints nothing.
-  [[nodiscard]] bool Load(const std::string& path, FatalStop* fatal);
+  // Reads the file at `path` whole, in binary (ReadInputFile), and sets the
+  // record count to length / recordSize (0 when the table has no record
+  // size). Returns false, with why in `*result`, when the file cannot be
+  // opened or read, memory runs out or it is longer than kMaxLength. Prints
+  // nothing.
+  [[nodiscard]] bool Load(const std::string& path, ReadResult* result);
 
   // Holds a copy of `bytes` as if they had been loaded from a file. Returns
   // false, and holds no bytes, when memory runs out.
@@ -55,6 +55,11 @@ class RecordTable {
   [[nodiscard]] bool Save(const std::string& path) const;
 
   [[nodiscard]] Column Find(std::string_view name) const;
+
+  // The width the layout gives the column `name` (its first one), as a
+  // limit for GetText: SIZE_MAX when there is no such column or its width
+  // is not positive.
+  [[nodiscard]] size_t WidthLimit(std::string_view name) const;
 
   // The 2-byte field as a signed 16-bit number.
   [[nodiscard]] int GetWord(int index, Column column, int* value) const;

@@ -154,8 +154,8 @@ TEST(RecordTableTest, LoadAndSaveKeepEveryByte) {
     testdata::WriteFile(dir / "in.bin", bytes);
     RecordTable t;
     t.SetLayout(424, {});
-    FatalStop fatal;
-    ASSERT_TRUE(t.Load(dir / "in.bin", &fatal)) << size;
+    ReadResult result = ReadResult::kOk;
+    ASSERT_TRUE(t.Load(dir / "in.bin", &result)) << size;
     EXPECT_EQ(t.recordCount(), static_cast<int32_t>(size / 424));
     ASSERT_TRUE(t.Save(dir / "out.bin"));
     EXPECT_EQ(testdata::ReadFile(dir / "out.bin"), bytes) << size;
@@ -171,9 +171,9 @@ TEST(RecordTableTest, LoadFailsOnWhatCannotBeRead) {
   std::filesystem::create_directory(dir / "subdir");
   for (const std::string& path : {dir / "missing.txt", dir / "subdir"}) {
     RecordTable t;
-    FatalStop fatal;
-    EXPECT_FALSE(t.Load(path, &fatal)) << path;
-    EXPECT_FALSE(fatal.raised);
+    ReadResult result = ReadResult::kOk;
+    EXPECT_FALSE(t.Load(path, &result)) << path;
+    EXPECT_NE(result, ReadResult::kOk);
   }
 }
 
@@ -184,10 +184,10 @@ TEST(RecordTableTest, FilesOverTheLengthLimitAreRefused) {
   std::filesystem::resize_file(dir / "huge.txt", RecordTable::kMaxLength + 1);
   RecordTable t;
   t.SetLayout(424, {});
-  FatalStop fatal;
-  EXPECT_FALSE(t.Load(dir / "huge.txt", &fatal));
-  EXPECT_TRUE(fatal.raised);
-  EXPECT_EQ(fatal.message,
+  ReadResult result = ReadResult::kOk;
+  EXPECT_FALSE(t.Load(dir / "huge.txt", &result));
+  EXPECT_EQ(result, ReadResult::kTooLarge);
+  EXPECT_EQ(ReadFailureLine(result, dir / "huge.txt"),
             dir / "huge.txt" + " is too large: more than 2147483647 bytes");
   EXPECT_EQ(t.length(), 0);
 }

@@ -1,4 +1,4 @@
-#include "app/diff.h"
+#include "report/command_line.h"
 
 #include <gtest/gtest.h>
 

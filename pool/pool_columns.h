@@ -1,0 +1,80 @@
+#ifndef TOVRAND_POOL_POOL_COLUMNS_H_
+#define TOVRAND_POOL_POOL_COLUMNS_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "table/record_table.h"
+
+namespace tovrand {
+
+// The slot columns of an FPools layout, resolved once: slot k (from 1) is
+// `Team Class k` with `Quantity k`. The list runs from slot 1 up to the
+// first `Team Class k` that the layout lacks, so a pool whose slots all hold
+// classes runs past its end. A slot's `Quantity k` may be missing from the
+// layout; its Column is then not found.
+struct SlotColumns {
+  explicit SlotColumns(const RecordTable& fpools);
+
+  size_t size() const { return team_class.size(); }
+
+  std::vector<Column> team_class;  // [k - 1] is `Team Class k`
+  std::vector<Column> quantity;    // [k - 1] is `Quantity k`
+};
+
+// What a pool is: the FPools columns both programs read, resolved once.
+struct PoolColumns {
+  explicit PoolColumns(const RecordTable& fpools);
+
+  // The pool's `Name`, up to the first NUL or the column's width (no limit
+  // when the layout gives it no positive width); false when the field cannot
+  // be read.
+  [[nodiscard]] bool Name(const RecordTable& fpools, int index,
+                          std::string_view* text) const {
+    return fpools.GetText(index, name, text, name_width) != 0;
+  }
+
+  Column name;
+  size_t name_width = SIZE_MAX;
+  Column nationality;
+  Column date;
+  SlotColumns slots;
+};
+
+// How a walk over a pool's slots ended.
+enum class SlotWalk {
+  kEnded,            // at a negative `Team Class k`
+  kClassUnreadable,  // at a `Team Class k` that cannot be read, or past the
+                     // last slot column
+  kStopped,          // the visitor asked to stop
+};
+
+// The walk every reader of a pool makes: calls `visit(k, team_class)` for
+// slot k = 0, 1, ... (slot k + 1 of the layout) while its `Team Class` can
+// be read and is not negative, and stops early when `visit` returns false.
+template <typename Visit>
+SlotWalk VisitSlots(const RecordTable& fpools, const SlotColumns& slots,
+                    int index, Visit&& visit) {
+  for (size_t k = 0;; ++k) {
+    int team_class = 0;
+    if (k >= slots.size() ||
+        !fpools.GetWord(index, slots.team_class[k], &team_class)) {
+      return SlotWalk::kClassUnreadable;
+    }
+    if (team_class < 0) return SlotWalk::kEnded;
+    if (!visit(k, team_class)) return SlotWalk::kStopped;
+  }
+}
+
+// Marks in `bytes` the two bytes of each `Quantity k` field of pool `index`
+// (every slot column, used or not) that lies whole inside the table's bytes
+// and inside `bytes`. A layout may place such a field anywhere, even in the
+// next record: the bytes are marked where the field is.
+void MarkQuantityBytes(const RecordTable& fpools, const SlotColumns& slots,
+                       int index, std::vector<bool>* bytes);
+
+}  // namespace tovrand
+
+#endif  // TOVRAND_POOL_POOL_COLUMNS_H_

@@ -1,0 +1,18 @@
+#ifndef TOVRAND_REPORT_COMMAND_LINE_H_
+#define TOVRAND_REPORT_COMMAND_LINE_H_
+
+#include "base/messages.h"
+
+namespace tovrand {
+
+// tovdiff's command line:
+//   tovdiff [BEFORE AFTER [TABLES ALSTEAMS GETEAMS]]
+// with the defaults of DiffFiles (report/diff.h) for what is not given;
+// `--help` (or -h, /?) prints the usage line and `--version` the version,
+// both with status 0. Any other count of arguments prints the usage line
+// with status 1. Otherwise as Diff.
+[[nodiscard]] int RunDiff(int argc, const char* const* argv, Messages* out);
+
+}  // namespace tovrand
+
+#endif  // TOVRAND_REPORT_COMMAND_LINE_H_

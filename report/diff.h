@@ -1,0 +1,36 @@
+#ifndef TOVRAND_REPORT_DIFF_H_
+#define TOVRAND_REPORT_DIFF_H_
+
+#include <string>
+
+#include "base/messages.h"
+
+namespace tovrand {
+
+// The files tovdiff reads: the FPools file before and after a run, and the
+// layout and team files to read them with. By default those of a data
+// folder after a tovrand run in it.
+struct DiffFiles {
+  std::string before = "FPools.txt";
+  std::string after = "Output/FPools.txt";
+  std::string layout = "Tables.ini";
+  std::string allied_teams = "AlsTeams.txt";
+  std::string german_teams = "GETeams.txt";
+};
+
+// Compares `files.before` with `files.after`, both read with the [FPools]
+// layout, and writes the report to `out`:
+//  - one line per `Quantity k` field whose value differs, in file order
+//    (report/changes.h);
+//  - then, for Allied and then German when a pool of that side has a
+//    changed quantity, four lines of totals;
+//  - or "No quantity changed" in place of both;
+//  - then one "Warning: " line for each way the files do not fit their
+//    layout or differ other than in quantities (report/warnings.h).
+// An empty line separates the three parts. Returns 0 when it could compare;
+// 1 after one line that names the file and the reason when it could not.
+[[nodiscard]] int Diff(const DiffFiles& files, Messages* out);
+
+}  // namespace tovrand
+
+#endif  // TOVRAND_REPORT_DIFF_H_
