@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Times tovrand against its memory floor and copy floor on synthetic data
-# sets and checks the performance targets (see README.md, Performance).
+# sets and checks the performance targets (see bench/README.md).
 #   bash bench/run.sh [--runs N]
 # Builds first with the default preset; the data sets (about 330 MB) are
 # made in build/bench/data. Exits non-zero when a target is missed.

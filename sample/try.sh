@@ -3,11 +3,28 @@
 # what it changed.
 #   bash sample/try.sh [side tankpercent0 infpercent0 tankpercentN infpercentN]
 # Without arguments it runs "g 100 80 50 60". Builds first (incrementally)
-# with the default preset; sample/data itself is never modified.
+# with the default preset; sample/data itself is never modified. On a fresh
+# Debian 12 machine it installs the build's tools first, with apt-get, when
+# run as root.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
+
+# What the build needs (GoogleTest is only for the tests).
+missing=()
+command -v cmake >/dev/null || missing+=(cmake)
+command -v g++ >/dev/null || missing+=(g++)
+command -v make >/dev/null || missing+=(make)
+if [ "${#missing[@]}" -gt 0 ]; then
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "Needs ${missing[*]}: apt-get install ${missing[*]} (as root)"
+    exit 1
+  fi
+  echo "Installing ${missing[*]}"
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
+fi
 
 if [ "$#" -eq 0 ]; then
   set -- g 100 80 50 60
