@@ -178,12 +178,13 @@ TEST(WriteFileAtomicallyTest, LeavesARunningWriteAloneAndCleansUpAfterIt) {
             (std::map<std::string, std::string>{{"FPools.txt", data}}));
 }
 
-// A replaced file keeps its permission bits; a new one gets the usual
-// 0666 less the umask.
+// A replaced file keeps its permission bits, and its setuid, setgid and
+// sticky bits; a new one gets the usual 0666 less the umask.
 TEST(WriteFileAtomicallyTest, AReplacedFileKeepsItsPermissions) {
   const std::string data = "new bytes";
   const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
-  for (mode_t mode : {0600, 0640, 0644, 0604, 0660, 0755, 0700}) {
+  for (mode_t mode : {0600, 0640, 0644, 0604, 0660, 0755, 0700, 04755, 02750,
+                      01644, 06711, 07777}) {
     ScratchDir dir;
     const std::string target = dir / "FPools.txt";
     testdata::WriteFile(target, "old output");
