@@ -1,14 +1,18 @@
 #include "base/temp_file.h"
 
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "base/file_io.h"
 #include "testing/files.h"
@@ -18,6 +22,99 @@ namespace tovrand {
 namespace {
 
 namespace fs = std::filesystem;
+using Files = std::map<std::string, std::string>;
+
+// Everything that can still be read from `fd`, which it then closes.
+std::string ReadAll(int fd) {
+  std::string bytes;
+  char buffer[4096];
+  ssize_t got;
+  while ((got = read(fd, buffer, sizeof buffer)) > 0)
+    bytes.append(buffer, static_cast<size_t>(got));
+  close(fd);
+  return bytes;
+}
+
+// What `body` returns when run in a child process, or how the child ended:
+// for what changes a process for good (its handlers, its root folder, its
+// user). A fault that blocks the child ends it by SIGALRM.
+std::string InChild(const std::function<std::string()>& body) {
+  int out[2];
+  if (pipe(out) != 0) return "no pipe";
+  const pid_t pid = fork();
+  if (pid == 0) {
+    close(out[0]);
+    alarm(60);
+    const std::string result = body();
+    _exit(write(out[1], result.data(), result.size()) < 0 ? 1 : 0);
+  }
+  close(out[1]);
+  std::string result = ReadAll(out[0]);
+  int status = 0;
+  if (pid < 0 || waitpid(pid, &status, 0) != pid) return "no child";
+  if (WIFSIGNALED(status))
+    return "ended by signal " + std::to_string(WTERMSIG(status));
+  return result;
+}
+
+// Replaces `target` with the bytes "new bytes", as a run does.
+bool WriteNewBytes(const std::string& target) {
+  return WriteFileAtomically(
+      target, reinterpret_cast<const unsigned char*>("new bytes"), 9);
+}
+
+// Puts `seams` in place for as long as it lives.
+class WithSeams {
+ public:
+  explicit WithSeams(const TempFileSeams& seams) { SetTempFileSeams(seams); }
+  ~WithSeams() { SetTempFileSeams(TempFileSeams()); }
+};
+
+TempFileSeams SyncSeam(int (*sync)(int fd)) {
+  TempFileSeams seams;
+  seams.sync = sync;
+  return seams;
+}
+
+// Stands in for the syncs of a write of "new bytes" to FPools.txt in
+// `folder`: notes what each one syncs and whether the rename has been made,
+// and fails those a case says.
+struct SyncWatch {
+  std::string folder;
+  int first_file_error = 0;  // the first file sync's errno, or 0
+  int folder_error = 0;
+  std::string calls;  // "; <what> before/after the rename" for each
+} g_sync;
+
+// The name in g_sync.folder of the file `st` describes, or "".
+std::string NameInFolder(const struct stat& st) {
+  for (const auto& entry : fs::directory_iterator(g_sync.folder)) {
+    struct stat at;
+    if (lstat(entry.path().c_str(), &at) == 0 && at.st_ino == st.st_ino &&
+        at.st_dev == st.st_dev)
+      return entry.path().filename().string();
+  }
+  return "";
+}
+
+int WatchedSync(int fd) {
+  struct stat st, folder;
+  if (fstat(fd, &st) != 0 || stat(g_sync.folder.c_str(), &folder) != 0)
+    return -1;
+  const bool is_folder =
+      st.st_ino == folder.st_ino && st.st_dev == folder.st_dev;
+  const std::string name = is_folder ? "the folder" : NameInFolder(st);
+  const bool renamed = testdata::ReadIfFile(g_sync.folder + "/FPools.txt") ==
+                       std::optional<std::string>("new bytes");
+  g_sync.calls +=
+      "; " + (IsTempNameOf(name, "FPools.txt") ? "the temporary file" : name) +
+      (renamed ? " after the rename" : " before the rename");
+  const int error = is_folder ? g_sync.folder_error : g_sync.first_file_error;
+  if (!is_folder) g_sync.first_file_error = 0;
+  if (error == 0) return 0;
+  errno = error;
+  return -1;
+}
 
 TEST(TempNameTest, OnlyTemporaryNamesOfTheTargetAreRecognised) {
   const struct {
@@ -101,11 +198,7 @@ class HeldTempFile {
     close(ready[1]);
     close(release[0]);
     release_ = release[1];
-    char buffer[4096];
-    ssize_t got;
-    while ((got = read(ready[0], buffer, sizeof buffer)) > 0)
-      path_.append(buffer, static_cast<size_t>(got));
-    close(ready[0]);
+    path_ = ReadAll(ready[0]);
   }
   ~HeldTempFile() {
     if (release_ >= 0) close(release_);
@@ -202,6 +295,64 @@ TEST(WriteFileAtomicallyTest, AReplacedFileKeepsItsPermissions) {
   struct stat st;
   ASSERT_EQ(stat((dir / "FPools.txt").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0644u);
+}
+
+// The bytes reach the disk before the rename, and the rename after it. A
+// failed file sync fails the write and leaves the target as it was; a
+// failed folder sync comes after the rename, which stands.
+TEST(WriteFileAtomicallyTest, SyncsTheFileBeforeTheRenameAndTheFolderAfter) {
+  const std::string both =
+      "; the temporary file before the rename; the folder after the rename";
+  const struct {
+    const char* label;
+    int first_file_error;
+    int folder_error;
+    bool written;
+    std::string calls;
+  } cases[] = {
+      {"both syncs succeed", 0, 0, true, both},
+      {"the file sync fails", EIO, 0, false,
+       "; the temporary file before the rename"},
+      {"the file sync is interrupted", EINTR, 0, true,
+       "; the temporary file before the rename" + both},
+      {"the file system cannot sync", EINVAL, 0, true, both},
+      {"the folder sync fails", 0, EIO, true, both},
+  };
+  WithSeams seams(SyncSeam(WatchedSync));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    ScratchDir dir;
+    testdata::WriteFile(dir / "FPools.txt", "old output");
+    g_sync = {dir.path(), c.first_file_error, c.folder_error, ""};
+    EXPECT_EQ(WriteNewBytes(dir / "FPools.txt"), c.written);
+    EXPECT_EQ(g_sync.calls, c.calls);
+    EXPECT_EQ(testdata::DirectoryState(dir.path()),
+              (Files{{"FPools.txt", c.written ? "new bytes" : "old output"}}));
+  }
+}
+
+// A target in the file system's root folder: its leftovers are found there
+// and the rename is synced there. The run is a child whose root folder is a
+// scratch folder (in a user namespace of its own when not root).
+TEST(WriteFileAtomicallyTest, WritesATargetInTheRootFolder) {
+  ScratchDir dir;
+  testdata::WriteFile(dir / "FPools.txt", "old output");
+  testdata::WriteFile(dir / "FPools.txt.1.0.tmp", "killed");
+  const std::string result = InChild([&dir] {
+    if ((geteuid() != 0 && unshare(CLONE_NEWUSER) != 0) ||
+        chroot(dir.path().c_str()) != 0 || chdir("/") != 0)
+      return std::string("no root folder of its own");
+    g_sync = {"/", 0, 0, ""};
+    SetTempFileSeams(SyncSeam(WatchedSync));
+    const bool written = WriteNewBytes("/FPools.txt");
+    return (written ? "written" : "not written") + g_sync.calls;
+  });
+  if (result == "no root folder of its own") GTEST_SKIP() << result;
+  EXPECT_EQ(result,
+            "written; the temporary file before the rename; the folder after "
+            "the rename");
+  EXPECT_EQ(testdata::DirectoryState(dir.path()),
+            (Files{{"FPools.txt", "new bytes"}}));
 }
 
 }  // namespace
