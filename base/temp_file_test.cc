@@ -297,6 +297,74 @@ TEST(WriteFileAtomicallyTest, AReplacedFileKeepsItsPermissions) {
   EXPECT_EQ(st.st_mode & 07777, 0644u);
 }
 
+uint64_t StoppedClock() { return 1; }
+
+// Names made in one tick of the clock differ: in one process by their
+// order, in two by the process.
+TEST(TempNameTest, NamesMadeInOneTickDiffer) {
+  TempFileSeams stopped;
+  stopped.clock = StoppedClock;
+  WithSeams seams(stopped);
+  for (const bool in_child : {false, true}) {
+    SCOPED_TRACE(in_child ? "in a forked process" : "in one process");
+    const std::string first =
+        in_child ? InChild([] { return NextTempName("FPools.txt"); })
+                 : NextTempName("FPools.txt");
+    const std::string second = NextTempName("FPools.txt");
+    EXPECT_TRUE(IsTempNameOf(first, "FPools.txt")) << first;
+    EXPECT_NE(first, second);
+  }
+}
+
+std::vector<std::string> g_names;  // the names to give in turn; the last stays
+
+std::string NamesInTurn(const std::string&) {
+  const std::string name = g_names.front();
+  if (g_names.size() > 1) g_names.erase(g_names.begin());
+  return name;
+}
+
+// A name that is taken is never written through, whatever holds it: the
+// write takes the next name and leaves what was there as it was.
+TEST(WriteFileAtomicallyTest, LeavesWhatHoldsATakenNameAsItWas) {
+  const struct {
+    const char* label;
+    void (*make)(const ScratchDir& dir);
+    Files after;
+  } cases[] = {
+      {"a file",
+       [](const ScratchDir& dir) {
+         testdata::WriteFile(dir / "taken", "someone's bytes");
+       },
+       {{"FPools.txt", "new bytes"}, {"taken", "someone's bytes"}}},
+      {"a link to a file",
+       [](const ScratchDir& dir) {
+         testdata::WriteFile(dir / "precious", "linked to");
+         fs::create_symlink(dir / "precious", dir / "taken");
+       },
+       {{"FPools.txt", "new bytes"},
+        {"precious", "linked to"},
+        {"taken", "<other>"}}},
+      {"a link to no file",
+       [](const ScratchDir& dir) {
+         fs::create_symlink(dir / "missing", dir / "taken");
+       },
+       {{"FPools.txt", "new bytes"}, {"taken", "<other>"}}},
+  };
+  TempFileSeams in_turn;
+  in_turn.next_name = NamesInTurn;
+  WithSeams seams(in_turn);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    ScratchDir dir;
+    testdata::WriteFile(dir / "FPools.txt", "old output");
+    c.make(dir);
+    g_names = {dir / "taken", dir / "FPools.txt.next"};
+    EXPECT_TRUE(WriteNewBytes(dir / "FPools.txt"));
+    EXPECT_EQ(testdata::DirectoryState(dir.path()), c.after);
+  }
+}
+
 // The bytes reach the disk before the rename, and the rename after it. A
 // failed file sync fails the write and leaves the target as it was; a
 // failed folder sync comes after the rename, which stands.
