@@ -1,5 +1,6 @@
 #include "base/temp_file.h"
 
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sched.h>
 #include <sys/stat.h>
@@ -421,6 +422,49 @@ TEST(WriteFileAtomicallyTest, WritesATargetInTheRootFolder) {
             "the rename");
   EXPECT_EQ(testdata::DirectoryState(dir.path()),
             (Files{{"FPools.txt", "new bytes"}}));
+}
+
+// An unprivileged user's run removes the leftovers that user owns, also one
+// it may only write, and never a pipe. As root, the run is a child that
+// drops to uid 65534, since root may open any file.
+TEST(RemoveLeftoversTest, AnUnprivilegedOwnerRemovesItsLeftovers) {
+  const struct {
+    const char* label;
+    bool pipe;
+    mode_t mode;
+    bool removed;
+  } cases[] = {
+      {"a file it may read and write", false, 0600, true},
+      {"a file it may only write", false, 0200, true},
+      {"a pipe it may read and write", true, 0600, false},
+      {"a pipe it may only write", true, 0200, false},
+  };
+  const uid_t nobody = 65534;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    ScratchDir dir;
+    const std::string leftover = dir / "FPools.txt.1.0.tmp";
+    if (c.pipe)
+      ASSERT_EQ(mkfifo(leftover.c_str(), c.mode), 0);
+    else
+      testdata::WriteFile(leftover, "killed");
+    ASSERT_EQ(chmod(leftover.c_str(), c.mode), 0);
+    if (geteuid() == 0) {
+      ASSERT_EQ(chown(dir.path().c_str(), nobody, nobody), 0);
+      ASSERT_EQ(chown(leftover.c_str(), nobody, nobody), 0);
+    }
+    EXPECT_EQ(InChild([&dir] {
+                if (geteuid() == 0 && (setgroups(0, nullptr) != 0 ||
+                                       setgid(nobody) != 0 ||
+                                       setuid(nobody) != 0))
+                  return "cannot drop to uid 65534";
+                RemoveLeftovers(dir / "FPools.txt");
+                return "done";
+              }),
+              "done");
+    struct stat st;
+    EXPECT_EQ(lstat(leftover.c_str(), &st) != 0, c.removed);
+  }
 }
 
 }  // namespace
