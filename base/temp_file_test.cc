@@ -3,6 +3,7 @@
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <sched.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "base/file_io.h"
+#include "base/interrupt.h"
 #include "testing/files.h"
 #include "testing/scratch_dir.h"
 
@@ -464,6 +466,95 @@ TEST(RemoveLeftoversTest, AnUnprivilegedOwnerRemovesItsLeftovers) {
               "done");
     struct stat st;
     EXPECT_EQ(lstat(leftover.c_str(), &st) != 0, c.removed);
+  }
+}
+
+extern "C" void OwnFileSizeHandler(int) {}
+
+void RaiseHangup(TempFileStep) { raise(SIGHUP); }
+
+// Sets `signal_number`'s handler, flags and held signal (0 for none).
+void Handle(int signal_number, void (*handler)(int), int flags, int held) {
+  struct sigaction action = {};
+  action.sa_handler = handler;
+  action.sa_flags = flags;
+  sigemptyset(&action.sa_mask);
+  if (held != 0) sigaddset(&action.sa_mask, held);
+  sigaction(signal_number, &action, nullptr);
+}
+
+// The dispositions of the signals a write handles and the process's blocked
+// signals, in words.
+std::string SignalState() {
+  const struct {
+    int number;
+    const char* name;
+  } signals[] = {{SIGINT, "SIGINT"},   {SIGTERM, "SIGTERM"}, {SIGHUP, "SIGHUP"},
+                 {SIGXFSZ, "SIGXFSZ"}, {SIGUSR1, "SIGUSR1"}, {SIGUSR2, "SIGUSR2"}};
+  std::string state;
+  for (const auto& s : signals) {
+    struct sigaction action;
+    sigaction(s.number, nullptr, &action);
+    state += std::string(s.name) + ": " +
+             (action.sa_handler == SIG_DFL   ? "default"
+              : action.sa_handler == SIG_IGN ? "ignored"
+              : action.sa_handler == OwnFileSizeHandler ? "the test's"
+                                                        : "tovrand's");
+    if (action.sa_flags & SA_RESTART) state += ", restarting";
+    for (const auto& held : signals)
+      if (sigismember(&action.sa_mask, held.number))
+        state += std::string(", holds ") + held.name;
+    state += "; ";
+  }
+  sigset_t blocked;
+  sigprocmask(SIG_BLOCK, nullptr, &blocked);
+  state += "blocked:";
+  for (const auto& s : signals)
+    if (sigismember(&blocked, s.number)) state += std::string(" ") + s.name;
+  return state;
+}
+
+// After a write, however it ends, the signals are handled and blocked as
+// they were before it. A hangup ignored at the start, as under nohup, stays
+// ignored through every step: raised at each, it ends nothing.
+TEST(WriteFileAtomicallyTest, LeavesTheSignalHandlingAsItWas) {
+  const struct {
+    const char* label;
+    const char* target;
+    int file_error;
+    const char* result;
+  } cases[] = {
+      {"a write that succeeds", "FPools.txt", 0, "written"},
+      {"a write whose sync fails", "FPools.txt", EIO, "not written"},
+      {"a write that cannot create its file", "missing/FPools.txt", 0,
+       "not written"},
+  };
+  const std::string state =
+      "SIGINT: tovrand's, restarting, holds SIGINT, holds SIGTERM, holds "
+      "SIGHUP; SIGTERM: tovrand's, restarting, holds SIGINT, holds SIGTERM, "
+      "holds SIGHUP; SIGHUP: ignored; SIGXFSZ: the test's, restarting, holds "
+      "SIGUSR1; SIGUSR1: default; SIGUSR2: default; blocked: SIGTERM SIGUSR2";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    ScratchDir dir;
+    EXPECT_EQ(InChild([&] {
+                Handle(SIGXFSZ, OwnFileSizeHandler, SA_RESTART, SIGUSR1);
+                Handle(SIGHUP, SIG_IGN, 0, 0);
+                sigset_t blocked;
+                sigemptyset(&blocked);
+                sigaddset(&blocked, SIGTERM);
+                sigaddset(&blocked, SIGUSR2);
+                sigprocmask(SIG_BLOCK, &blocked, nullptr);
+                HandleInterrupts();
+                const std::string before = SignalState();
+                g_sync = {dir.path(), c.file_error, 0, ""};
+                SetTempFileSeams(SyncSeam(WatchedSync));
+                SetTempFileStepHook(RaiseHangup);
+                const bool written = WriteNewBytes(dir / c.target);
+                return before + " | " + (written ? "written" : "not written") +
+                       " | " + SignalState();
+              }),
+              state + " | " + c.result + " | " + state);
   }
 }
 
