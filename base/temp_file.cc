@@ -46,24 +46,33 @@ bool IsTempMiddle(const std::string& middle) {
 }
 
 void (*g_step_hook)(TempFileStep) = nullptr;
+TempFileSeams g_seams;
 
 }  // namespace
 
 void SetTempFileStepHook(void (*hook)(TempFileStep)) { g_step_hook = hook; }
+
+void SetTempFileSeams(const TempFileSeams& seams) { g_seams = seams; }
+
+const TempFileSeams& Seams() { return g_seams; }
 
 void AtStep(TempFileStep step) {
   if (g_step_hook != nullptr) g_step_hook(step);
 }
 
 std::string NextTempName(const std::string& target) {
+  if (g_seams.next_name != nullptr) return g_seams.next_name(target);
   // The clock tells runs apart where process ids repeat (a container, a
   // fresh Wine server); the process id tells apart runs that start in the
   // same tick; the counter, names within one run. Where all three meet, the
   // exclusive create finds the name taken and the next one differs.
   static std::atomic<uint64_t> counter{0};
   static const char here = 0;
-  const uint64_t now = static_cast<uint64_t>(
-      std::chrono::system_clock::now().time_since_epoch().count());
+  const uint64_t now =
+      g_seams.clock != nullptr
+          ? g_seams.clock()
+          : static_cast<uint64_t>(
+                std::chrono::system_clock::now().time_since_epoch().count());
   uint64_t x = Mix(now);
   x = Mix(x ^ static_cast<uint64_t>(ProcessId()));
   x = Mix(x ^ reinterpret_cast<uintptr_t>(&here));

@@ -97,6 +97,20 @@ enum class TempFileStep {
 // programs).
 void SetTempFileStepHook(void (*hook)(TempFileStep));
 
+// What a replacement takes from the system, for a test to stand in for
+// where it could not otherwise reach the moment: each one set is used in
+// place of the system's own; none set (as in the programs), the system's.
+struct TempFileSeams {
+  // The clock NextTempName reads: a count that moves with time.
+  uint64_t (*clock)() = nullptr;
+  // What NextTempName gives, one name per call.
+  std::string (*next_name)(const std::string& target) = nullptr;
+  // POSIX: the sync of an open file or folder, in place of fdatasync and
+  // fsync: 0, or -1 with errno set.
+  int (*sync)(int fd) = nullptr;
+};
+void SetTempFileSeams(const TempFileSeams& seams);
+
 // The next candidate temporary name for `target`: different on each call,
 // and in each process and run, without relying on the process id alone.
 std::string NextTempName(const std::string& target);

@@ -21,6 +21,9 @@ std::string NameOf(const std::string& path);
 // Given by temp_file.cc. Calls the step hook, if one is set.
 void AtStep(TempFileStep step);
 
+// Given by temp_file.cc. The seams a test has set, if any.
+const TempFileSeams& Seams();
+
 // What an attempt to lock a file without waiting came to: the lock is
 // taken, another process holds one, or the file system has none.
 enum class Lock { kTaken, kHeldByOther, kUnsupported };

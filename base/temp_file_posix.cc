@@ -159,15 +159,21 @@ bool WriteAll(int fd, const unsigned char* data, size_t size) {
   return true;
 }
 
+// `system_call` on `fd`, or the sync a test stands in for it.
+int Sync(int fd, int (*system_call)(int)) {
+  int (*const seam)(int) = Seams().sync;
+  return seam != nullptr ? seam(fd) : system_call(fd);
+}
+
 // Makes the file's bytes reach the disk. A file system that cannot sync
 // (EINVAL) has nothing more to do.
 bool SyncData(int fd) {
   int result;
   do {
 #ifdef __linux__
-    result = fdatasync(fd);
+    result = Sync(fd, fdatasync);
 #else
-    result = fsync(fd);
+    result = Sync(fd, fsync);
 #endif
   } while (result != 0 && errno == EINTR);
   return result == 0 || errno == EINVAL;
@@ -179,7 +185,7 @@ bool SyncData(int fd) {
 void SyncFolder(const std::string& folder) {
   const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;
-  fsync(fd);
+  Sync(fd, fsync);
   close(fd);
 }
 
