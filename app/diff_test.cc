@@ -185,6 +185,7 @@ TEST(DiffTest, Reports) {
         "records"}},
   };
   for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
     DataFolder folder;
     c.change(&folder);
     Lines lines;
@@ -229,6 +230,7 @@ TEST(DiffTest, FailsWithOneLineNamingTheFile) {
        "Tables.ini: Unknown col type: ?"},
   };
   for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
     DataFolder folder;
     c.change(&folder);
     Lines lines;
@@ -283,6 +285,7 @@ TEST(DiffTest, CommandLine) {
        {"Cannot open Missing.txt"}},
   };
   for (const auto& c : kCases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
     Lines lines;
     EXPECT_EQ(folder.Run(c.args, &lines), c.status) << c.args.size();
     EXPECT_EQ(lines, c.lines) << c.args.size();
