@@ -37,6 +37,7 @@ struct DataFolder {
   std::string after = before;
   std::vector<Team> allied = kAlliedTeams;
   std::vector<Team> german = kGermanTeams;
+  std::string allied_tail;     // bytes after AlsTeams.txt's records
   std::string german_tail;     // bytes after GETeams.txt's records
   std::vector<std::string> missing;  // files not written
 
@@ -48,7 +49,7 @@ struct DataFolder {
         {"Tables.ini", layout},
         {"FPools.txt", before},
         {"Output/FPools.txt", after},
-        {"AlsTeams.txt", testdata::TeamRecords(allied)},
+        {"AlsTeams.txt", testdata::TeamRecords(allied) + allied_tail},
         {"GETeams.txt", testdata::TeamRecords(german) + german_tail}};
     for (const auto& [name, bytes] : files) {
       if (std::find(missing.begin(), missing.end(), name) == missing.end())
@@ -68,6 +69,21 @@ struct DataFolder {
 // Sets quantity `k` of pool `index` in a file of kPools's records.
 void SetQuantity(std::string* pools, int index, int k, int quantity) {
   PutWord(pools, testdata::kPoolSize * index + QuantityOffset(k), quantity);
+}
+
+// Gives pool `index` the name `name` in both FPools files: its bytes, then
+// NULs to the width of the field.
+void Rename(DataFolder* f, int index, const std::string& name) {
+  std::string field = name;
+  field.resize(testdata::kPoolNameWidth, '\0');
+  for (std::string* pools : {&f->before, &f->after})
+    pools->replace(testdata::kPoolSize * index, field.size(), field);
+}
+
+// Sets the word at `offset` of pool `index` in both FPools files.
+void PutInBoth(DataFolder* f, int index, int offset, int value) {
+  for (std::string* pools : {&f->before, &f->after})
+    PutWord(pools, testdata::kPoolSize * index + offset, value);
 }
 
 TEST(DiffTest, Reports) {
@@ -183,6 +199,147 @@ TEST(DiffTest, Reports) {
        {"No quantity changed", "",
         "Warning: GETeams.txt: 783 bytes are not a whole number of 260-byte "
         "records"}},
+      // Data that is not well formed: names, nationalities, types, slots
+      // and lengths out of the ordinary.
+      {"a pool without a name, numbered from 1",
+       [](DataFolder* f) {
+         Rename(f, 2, "");
+         SetQuantity(&f->after, 2, 1, 6);
+       },
+       {"pool 3 (German, date 0), slot 1, Panzer IV (Medium Tank): "
+        "12 -> 6",
+        "", "German, date 0, tank: 24 -> 18",
+        "German, date 0, infantry: 4 -> 4",
+        "German, other dates, tank: 12 -> 12",
+        "German, other dates, infantry: 4 -> 4"}},
+      {"names padded with blanks",
+       [](DataFolder* f) {
+         Rename(f, 0, "Kampfgruppe Nord" + std::string(24, ' '));
+         f->german[0].name = "Panzer IV   ";
+         SetQuantity(&f->after, 0, 1, 6);
+       },
+       {"Kampfgruppe Nord (German, date 0), slot 1, Panzer IV (Medium "
+        "Tank): 12 -> 6",
+        "", "German, date 0, tank: 24 -> 18",
+        "German, date 0, infantry: 4 -> 4",
+        "German, other dates, tank: 12 -> 12",
+        "German, other dates, infantry: 4 -> 4"}},
+      {"DEL in names",
+       [](DataFolder* f) {
+         Rename(f, 1, "Kampfgruppe\x7FSud");
+         f->german[0].name = "Panzer\x7FIV";
+         SetQuantity(&f->after, 1, 1, 6);
+       },
+       {"Kampfgruppe?Sud (German, date 1943), slot 1, Panzer?IV (Medium "
+        "Tank): 12 -> 6",
+        "", "German, date 0, tank: 24 -> 24",
+        "German, date 0, infantry: 4 -> 4",
+        "German, other dates, tank: 12 -> 6",
+        "German, other dates, infantry: 4 -> 4"}},
+      // Looked up in GETeams, as tovrand looks up any nationality but 0, and
+      // on no side's totals.
+      {"a pool of nationality 2",
+       [](DataFolder* f) {
+         for (std::string* pools : {&f->before, &f->after})
+           (*pools)[testdata::kPoolNationality] = 2;
+         SetQuantity(&f->after, 0, 1, 6);
+       },
+       {"Kampfgruppe Nord (nationality 2, date 0), slot 1, Panzer IV (Medium "
+        "Tank): 12 -> 6",
+        ""}},
+      // GETeams' Type put at byte 260: each record's is the first bytes of
+      // the next one's name (no type of a category), and the last record's
+      // lies past the end of the file.
+      {"a team whose type cannot be read",
+       [](DataFolder* f) {
+         const std::string from =
+             "[GETeams]\r\n\"Name\",S,40\r\n\"Class\",W\r\n\"Type\",W\r\n"
+             "\"Cost\",W\r\n\"Reserved\",S,214\r\n";
+         f->layout.replace(f->layout.find(from), from.size(),
+                           "[GETeams]\r\n\"Name\",S,40\r\n\"Class\",W\r\n"
+                           "\"Cost\",W\r\n\"Reserved\",S,216\r\n\"Type\",W\r\n");
+         SetQuantity(&f->after, 0, 3, 1);
+       },
+       {"Kampfgruppe Nord (German, date 0), slot 3, Opel Blitz (unknown "
+        "type): 3 -> 1",
+        "", "German, date 0, tank: 0 -> 0",
+        "German, date 0, infantry: 0 -> 0",
+        "German, other dates, tank: 0 -> 0",
+        "German, other dates, infantry: 0 -> 0", "",
+        "Warning: Tables.ini: the [GETeams] columns run to byte 262, past the "
+        "end of its 260-byte records"}},
+      // A pool ends at its first negative class: the Grenadiers after it
+      // change, but count in no total.
+      {"slots after a negative class",
+       [](DataFolder* f) {
+         PutInBoth(f, 0, TeamClassOffset(2), -1);
+         PutInBoth(f, 0, TeamClassOffset(3), 9);
+         PutInBoth(f, 0, QuantityOffset(3), 4);
+         SetQuantity(&f->after, 0, 1, 6);
+         SetQuantity(&f->after, 0, 3, 2);
+       },
+       {"Kampfgruppe Nord (German, date 0), slot 1, Panzer IV (Medium "
+        "Tank): 12 -> 6",
+        "Kampfgruppe Nord (German, date 0), slot 3, Grenadiers (Rifle): "
+        "4 -> 2",
+        "", "German, date 0, tank: 24 -> 18",
+        "German, date 0, infantry: 0 -> 0",
+        "German, other dates, tank: 12 -> 12",
+        "German, other dates, infantry: 4 -> 4"}},
+      // 12 and 268 differ only in a Quantity field's high byte.
+      {"a quantity changed in its high byte",
+       [](DataFolder* f) { SetQuantity(&f->after, 1, 1, 12 + 256); },
+       {"Kampfgruppe Sud (German, date 1943), slot 1, Panzer IV (Medium "
+        "Tank): 12 -> 268",
+        "", "German, date 0, tank: 24 -> 24",
+        "German, date 0, infantry: 4 -> 4",
+        "German, other dates, tank: 12 -> 268",
+        "German, other dates, infantry: 4 -> 4"}},
+      {"every file ending in a part record",
+       [](DataFolder* f) {
+         f->before += std::string(10, '\0');
+         f->after += std::string(10, '\0');
+         f->allied_tail = "ab";
+         f->german_tail = "abc";
+       },
+       {"No quantity changed", "",
+        "Warning: FPools.txt: 2130 bytes are not a whole number of 424-byte "
+        "records",
+        "Warning: Output/FPools.txt: 2130 bytes are not a whole number of "
+        "424-byte records",
+        "Warning: AlsTeams.txt: 782 bytes are not a whole number of 260-byte "
+        "records",
+        "Warning: GETeams.txt: 783 bytes are not a whole number of 260-byte "
+        "records"}},
+      {"a byte differing in the part record at the end",
+       [](DataFolder* f) {
+         f->before += std::string(10, '\0');
+         f->after += std::string(3, '\0') + "X" + std::string(6, '\0');
+       },
+       {"No quantity changed", "",
+        "Warning: FPools.txt: 2130 bytes are not a whole number of 424-byte "
+        "records",
+        "Warning: Output/FPools.txt: 2130 bytes are not a whole number of "
+        "424-byte records",
+        "Warning: 1 byte differs outside the Quantity fields; the first is "
+        "byte 3 of the part record at the end, in column \"Name\""}},
+      // As many slots without a team in both files, but not the same ones:
+      // the output's are told too.
+      {"an output whose unmatched slots start elsewhere",
+       [](DataFolder* f) {
+         PutWord(&f->before, testdata::kPoolSize + TeamClassOffset(2), 99);
+         PutWord(&f->after, TeamClassOffset(2), 99);
+       },
+       {"No quantity changed", "",
+        "Warning: FPools.txt: 1 slot holds a class that no team record of its "
+        "side has; the first is class 99 in slot 2 of Kampfgruppe Sud "
+        "(German, date 1943)",
+        "Warning: Output/FPools.txt: 1 slot holds a class that no team record "
+        "of its side has; the first is class 99 in slot 2 of Kampfgruppe "
+        "Nord (German, date 0)",
+        "Warning: 2 bytes differ outside the Quantity fields; the first is "
+        "byte 48 of Kampfgruppe Nord (German, date 0), in column \"Team "
+        "Class 2\""}},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
