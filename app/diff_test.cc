@@ -6,12 +6,14 @@
 #include <filesystem>
 #include <utility>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "pool/team_types.h"
 #include "testing/collected_messages.h"
 #include "testing/data_builder.h"
+#include "testing/file_buffer_shortage.h"
 #include "testing/scratch_dir.h"
 
 namespace tovrand {
@@ -40,6 +42,16 @@ struct DataFolder {
   std::string allied_tail;     // bytes after AlsTeams.txt's records
   std::string german_tail;     // bytes after GETeams.txt's records
   std::vector<std::string> missing;  // files not written
+  // Files made this many bytes long, what they gain a hole that takes no
+  // disk space.
+  std::map<std::string, uintmax_t> sizes;
+  // Files that are links to these paths instead.
+  std::map<std::string, std::string> links;
+  // The file buffer that memory runs out for, from 1 in the order tovdiff
+  // reads the files (the layout, before, after, Allied and German teams),
+  // or 0; and whether any buffer can grow.
+  int short_buffer = 0;
+  bool buffers_grow = true;
 
   // Runs tovdiff's command line with `args` in the folder.
   int Run(const Lines& args, Lines* lines) const {
@@ -55,7 +67,14 @@ struct DataFolder {
       if (std::find(missing.begin(), missing.end(), name) == missing.end())
         testdata::WriteFile(dir / name, bytes);
     }
+    for (const auto& [name, size] : sizes)
+      std::filesystem::resize_file(dir / name, size);
+    for (const auto& [name, target] : links) {
+      std::filesystem::remove(dir / name);
+      std::filesystem::create_symlink(target, dir / name);
+    }
     InDirectory in(dir.path());
+    FileBufferShortage shortage(short_buffer, !buffers_grow);
     std::vector<const char*> argv = {"tovdiff"};
     for (const std::string& arg : args) argv.push_back(arg.c_str());
     CollectedMessages out;
@@ -360,6 +379,13 @@ TEST(DiffTest, FailsWithOneLineNamingTheFile) {
       f->layout.replace(f->layout.find(from), std::string(from).size(), to);
     };
   };
+  // One byte over the limit of an input file.
+  auto too_large = [](const char* name) {
+    return [name](DataFolder* f) { f->sizes[name] = 2147483648u; };
+  };
+  auto no_memory_for = [](int nth) {
+    return [nth](DataFolder* f) { f->short_buffer = nth; };
+  };
   const struct {
     const char* name;
     std::function<void(DataFolder*)> change;
@@ -385,6 +411,34 @@ TEST(DiffTest, FailsWithOneLineNamingTheFile) {
       {"a control character for a type letter",
        layout_with("\"Date\",W", "\"Date\",\x1b"),
        "Tables.ini: Unknown col type: ?"},
+      {"a layout too large", too_large("Tables.ini"),
+       "Tables.ini is too large: more than 2147483647 bytes"},
+      {"an input too large", too_large("FPools.txt"),
+       "FPools.txt is too large: more than 2147483647 bytes"},
+      {"an output too large", too_large("Output/FPools.txt"),
+       "Output/FPools.txt is too large: more than 2147483647 bytes"},
+      {"Allied teams too large", too_large("AlsTeams.txt"),
+       "AlsTeams.txt is too large: more than 2147483647 bytes"},
+      {"German teams too large", too_large("GETeams.txt"),
+       "GETeams.txt is too large: more than 2147483647 bytes"},
+      {"no memory for the layout", no_memory_for(1),
+       "Out of memory reading Tables.ini"},
+      {"no memory for the input", no_memory_for(2),
+       "Out of memory reading FPools.txt"},
+      {"no memory for the output", no_memory_for(3),
+       "Out of memory reading Output/FPools.txt"},
+      {"no memory for the Allied teams", no_memory_for(4),
+       "Out of memory reading AlsTeams.txt"},
+      {"no memory for the German teams", no_memory_for(5),
+       "Out of memory reading GETeams.txt"},
+      // A pseudo file that seems empty and holds more than the first
+      // buffer: its buffer must grow.
+      {"no memory to grow the input's buffer",
+       [](DataFolder* f) {
+         f->links["FPools.txt"] = "/proc/self/pagemap";
+         f->buffers_grow = false;
+       },
+       "Out of memory reading FPools.txt"},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
