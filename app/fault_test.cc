@@ -1,7 +1,7 @@
 // Runs the built program where its files let it down: a disk that fills up
 // part way through the output, inputs that open but cannot be read, inputs
-// too large for a record table, and an Output that is not a usable
-// directory. Every such run prints its one message, ends with status 1 and
+// too large for a record table, memory that runs out, and an Output that is
+// not a usable directory. Every such run prints its one message, ends with status 1 and
 // leaves Output as it was: a previous Output/FPools.txt stays, and no other
 // file appears there. (More cases of an unusable Output are in
 // e2e_test.cc.)
@@ -200,6 +200,64 @@ TEST(FaultTest, InputsTooLargeForARecordTable) {
        sparse("Tables.ini", 2147483648u),
        "Tables.ini is too large: more than 2147483647 bytes\n", little_memory},
   });
+}
+
+// tovrand or tovdiff run where memory runs out at `where`
+// (testing/short_of_memory.cc), with `args`.
+Workspace::Args ShortOfMemory(const char* program, const char* where,
+                              const Workspace::Args& args) {
+  Workspace::Args all = {program, where};
+  all.insert(all.end(), args.begin(), args.end());
+  return all;
+}
+
+// Memory that runs out at one place, the same on every run: for every
+// container; for the class search's table, the first container of more
+// than 16 KiB, once each file is read; for the first file's buffer; and for
+// a buffer that must grow, that of a pseudo file that seems empty and holds
+// more than the first buffer.
+TEST(FaultTest, MemoryThatRunsOut) {
+  const auto pseudo_input = [](Workspace& w) {
+    MakeLink(w, "FPools.txt", "/proc/self/pagemap");
+  };
+  ExpectEachFailsAndWritesNothing(
+      {
+          {"tovrand, every container",
+           ShortOfMemory("tovrand", "new=0", kGermanRun), nullptr,
+           "malloc failed\n"},
+          {"tovrand, the class search's table",
+           ShortOfMemory("tovrand", "new=16384", kGermanRun), nullptr,
+           "malloc failed\n"},
+          {"tovrand, the first file buffer",
+           ShortOfMemory("tovrand", "buffer", kGermanRun), nullptr,
+           "malloc failed\n"},
+          {"tovrand, a buffer that must grow",
+           ShortOfMemory("tovrand", "grow", kGermanRun), pseudo_input,
+           "realloc failed\n"},
+          {"tovdiff, every container", ShortOfMemory("tovdiff", "new=0", {}),
+           nullptr, "malloc failed\n"},
+          {"tovdiff, the table of each class's team",
+           ShortOfMemory("tovdiff", "new=16384", {}), nullptr,
+           "malloc failed\n"},
+          {"tovdiff, the first file buffer",
+           ShortOfMemory("tovdiff", "buffer", {}), nullptr,
+           "Out of memory reading Tables.ini\n"},
+          {"tovdiff, a buffer that must grow",
+           ShortOfMemory("tovdiff", "grow", {}), pseudo_input,
+           "Out of memory reading FPools.txt\n"},
+      },
+      ShellQuote(TOVRAND_SHORT_OF_MEMORY));
+}
+
+// With memory to spare the same run succeeds, so the failures above come
+// from the shortage.
+TEST(FaultTest, MemoryToSpareIsNoFault) {
+  Workspace w;
+  const ProcessResult r =
+      RunIn(w.Dir(), ShellQuote(TOVRAND_SHORT_OF_MEMORY),
+            ShortOfMemory("tovrand", "new=1048576", kUnchangedRun));
+  w.ExpectReplaced(r, kSuccess, testdata::PoolRecords(testdata::kPools),
+                   "memory to spare");
 }
 
 // The prefix that runs the program as a user without privileges: as
