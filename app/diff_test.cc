@@ -42,8 +42,8 @@ struct DataFolder {
   std::string allied_tail;     // bytes after AlsTeams.txt's records
   std::string german_tail;     // bytes after GETeams.txt's records
   std::vector<std::string> missing;  // files not written
-  // Files made this many bytes long, what they gain a hole that takes no
-  // disk space.
+  // Files made this many bytes long; the bytes they gain are a hole that
+  // takes no disk space.
   std::map<std::string, uintmax_t> sizes;
   // Files that are links to these paths instead.
   std::map<std::string, std::string> links;
