@@ -31,12 +31,10 @@ namespace fs = std::filesystem;
 using testdata::kPools;
 using Args = std::vector<std::string>;
 
-const char kSuccess[] = "New FPools.txt has been placed in Output folder\n";
 const char kUsage[] =
     "Usage: tovrand side tankpercent0 infpercent0 tankpercentN infpercentN \n";
 const char kNegative[] = "Given percent factors cannot be negative\nAborted\n";
 const char kBadSide[] = "Side must be 'a' or 'g'\nAborted\n";
-const char kWriteFailed[] = "Failed to write FPools.txt to Output folder\n";
 
 // The input FPools file with some quantities changed: {pool, slot, value}.
 std::string ScaledPools(const std::vector<std::array<int, 3>>& changes) {
@@ -48,14 +46,6 @@ std::string ScaledPools(const std::vector<std::array<int, 3>>& changes) {
   }
   return bytes;
 }
-
-// An interrupt as a test raises it, and how a run that it ended ends.
-struct Interrupt {
-  std::string action;  // tovrand_at_step's name for it (testing/at_step.cc)
-  int from_outside;    // the signal that stands for it from outside, or 0
-  int status;          // a run it ended: the exit status, or -1
-  int signal;          // and the signal that ended it, or 0
-};
 
 // One way to start the program, and tovdiff and tovrand_at_step of the same
 // build.
@@ -110,6 +100,7 @@ TEST_P(EndToEndTest, SuccessfulRunsWriteTheScaledFile) {
       {{"g", "*", "100", "?", "100"}, ScaledPools({{0, 1, 0}, {1, 1, 0}})},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + c.args[1]);
     Workspace w;
     const ProcessResult r = Run(w, c.args);
     EXPECT_EQ(r.status, 0) << c.args[0];
@@ -126,14 +117,7 @@ TEST_P(EndToEndTest, SuccessfulRunsWriteTheScaledFile) {
 // Every failure prints its lines, ends with status 1 and leaves Output as
 // it was: a previous Output/FPools.txt stays, and nothing else appears.
 TEST_P(EndToEndTest, FailuresWriteNothing) {
-  const Args german = {"g", "100", "80", "50", "60"};
-  const Args allied = {"a", "100", "80", "50", "60"};
-  const struct {
-    const char* what;
-    Args args;
-    std::function<void(Workspace&)> setup;
-    std::string out;
-  } cases[] = {
+  ExpectEachFailsAndWritesNothing({
       {"no arguments", {}, nullptr, kUsage},
       {"four arguments", {"g", "1", "2", "3"}, nullptr, kUsage},
       {"six arguments", {"g", "1", "2", "3", "4", "5"}, nullptr, kUsage},
@@ -152,113 +136,110 @@ TEST_P(EndToEndTest, FailuresWriteNothing) {
       {"quoted side", {"\"g\"", "1", "1", "1", "1"}, nullptr, kBadSide},
       {"wildcard side", {"*", "1", "1", "1", "1"}, nullptr, kBadSide},
       {"wildcards", {"*.txt", "*", "1", "1"}, nullptr, kUsage},
-      {"no Tables.ini", german, [](Workspace& w) { w.Remove("Tables.ini"); },
+      {"no Tables.ini", kGermanRun,
+       [](Workspace& w) { w.Remove("Tables.ini"); },
        "Cannot open Tables.ini in current directory\n"},
-      {"bad type letter", german,
+      {"bad type letter", kGermanRun,
        [](Workspace& w) {
          w.Write("Tables.ini", "[FPools]\r\n\"Name\",x\r\n");
        },
        "Unknown col type: x\n\n"},
-      {"column without type", german,
+      {"column without type", kGermanRun,
        [](Workspace& w) { w.Write("Tables.ini", "[FPools]\n\"Name\"\n"); },
        "Missing col type for column \"Name\"\n"},
-      {"no FPools.txt", german, [](Workspace& w) { w.Remove("FPools.txt"); },
+      {"no FPools.txt", kGermanRun,
+       [](Workspace& w) { w.Remove("FPools.txt"); },
        "Cannot open FPools.txt\n"},
-      {"FPools.txt and AlsTeams.txt missing", german,
+      {"FPools.txt and AlsTeams.txt missing", kGermanRun,
        [](Workspace& w) {
          w.Remove("FPools.txt");
          w.Remove("AlsTeams.txt");
        },
        "Cannot open FPools.txt\n"},
       // With several files missing, the first one read is reported.
-      {"AlsTeams.txt and GETeams.txt missing", german,
+      {"AlsTeams.txt and GETeams.txt missing", kGermanRun,
        [](Workspace& w) {
          w.Remove("AlsTeams.txt");
          w.Remove("GETeams.txt");
        },
        "Cannot open AlsTeams.txt\n"},
-      {"FPools.txt and GETeams.txt missing", allied,
+      {"FPools.txt and GETeams.txt missing", kAlliedRun,
        [](Workspace& w) {
          w.Remove("FPools.txt");
          w.Remove("GETeams.txt");
        },
        "Cannot open FPools.txt\n"},
-      {"all three data files missing", german,
+      {"all three data files missing", kGermanRun,
        [](Workspace& w) {
          for (const char* f : {"FPools.txt", "AlsTeams.txt", "GETeams.txt"})
            w.Remove(f);
        },
        "Cannot open FPools.txt\n"},
-      {"Tables.ini and FPools.txt missing", german,
+      {"Tables.ini and FPools.txt missing", kGermanRun,
        [](Workspace& w) {
          w.Remove("Tables.ini");
          w.Remove("FPools.txt");
        },
        "Cannot open Tables.ini in current directory\n"},
-      {"no AlsTeams.txt, German run", german,
+      {"no AlsTeams.txt, German run", kGermanRun,
        [](Workspace& w) { w.Remove("AlsTeams.txt"); },
        "Cannot open AlsTeams.txt\n"},
-      {"no GETeams.txt, Allied run", allied,
+      {"no GETeams.txt, Allied run", kAlliedRun,
        [](Workspace& w) { w.Remove("GETeams.txt"); },
        "Cannot open GETeams.txt\n"},
-      {"FPools.txt is a directory", german,
+      {"FPools.txt is a directory", kGermanRun,
        [](Workspace& w) {
          w.Remove("FPools.txt");
          fs::create_directory(w.Path("FPools.txt"));
        },
        "Cannot open FPools.txt\n"},
-      {"no sections", german, [](Workspace& w) { w.Write("Tables.ini", ""); },
+      {"no sections", kGermanRun,
+       [](Workspace& w) { w.Write("Tables.ini", ""); },
        "Tables.ini has no [FPools] section\n"},
-      {"no AlsTeams section", german,
+      {"no AlsTeams section", kGermanRun,
        [](Workspace& w) {
          std::string ini = testdata::StandardLayout();
          ini.replace(ini.find("[AlsTeams]"), 10, "[Allies]");
          w.Write("Tables.ini", ini);
        },
        "Tables.ini has no [AlsTeams] section\n"},
-      {"no GETeams section", german,
+      {"no GETeams section", kGermanRun,
        [](Workspace& w) {
          std::string ini = testdata::StandardLayout();
          ini.replace(ini.find("[GETeams]"), 9, "[Germans]");
          w.Write("Tables.ini", ini);
        },
        "Tables.ini has no [GETeams] section\n"},
-      {"unknown class", german,
+      {"unknown class", kGermanRun,
        [](Workspace& w) { w.Write("GETeams.txt", testdata::TeamRecords({})); },
        "Error--Failed to dereference  German team class\n"},
       {"scaled quantity too large",
        {"g", "99999999999", "1", "1", "1"},
        nullptr,
        "Error--Scaled quantity exceeds 32767\n"},
-      {"no Output directory", german, [](Workspace& w) { w.Remove("Output"); },
+      {"no Output directory", kGermanRun,
+       [](Workspace& w) { w.Remove("Output"); },
        kWriteFailed},
-      {"Output is a file", german,
+      {"Output is a file", kGermanRun,
        [](Workspace& w) {
          w.Remove("Output");
          w.Write("Output", "not a directory");
        },
        kWriteFailed},
-      {"Output leads back to the data folder", german,
+      {"Output leads back to the data folder", kGermanRun,
        [](Workspace& w) {
          w.Remove("Output");
          fs::create_directory_symlink(".", w.Path("Output"));
        },
        kWriteFailed},
-      {"Output/FPools.txt is a directory", german,
+      {"Output/FPools.txt is a directory", kGermanRun,
        [](Workspace& w) {
          fs::remove(w.Path("Output/FPools.txt"));
          fs::create_directory(w.Path("Output/FPools.txt"));
          testdata::WriteFile(w.Path("Output/FPools.txt/keep"), "kept");
        },
        kWriteFailed},
-  };
-  for (const auto& c : cases) {
-    Workspace w;
-    w.WritePreviousOutput();
-    if (c.setup) c.setup(w);
-    const auto before = w.OutputState();
-    w.ExpectFailedAndUnchanged(Run(w, c.args), Printed(c.out), before, c.what);
-  }
+  }, GetParam().command, GetParam().line_end);
 }
 
 // A pipe in place of an input is refused at once; reading it would wait for
@@ -273,17 +254,19 @@ TEST_P(EndToEndTest, InputsThatArePipesAreRefusedAtOnce) {
       {"AlsTeams.txt", "Cannot open AlsTeams.txt\n"},
       {"GETeams.txt", "Cannot open GETeams.txt\n"},
   };
+  std::vector<FailureCase> failures;
   for (const auto& c : cases) {
-    Workspace w;
-    w.WritePreviousOutput();
-    w.Remove(c.name);
-    ASSERT_EQ(mkfifo(w.Path(c.name).c_str(), 0644), 0);
-    const auto before = w.OutputState();
+    const std::string name = c.name;
+    const auto pipe = [name](Workspace& w) {
+      w.Remove(name);
+      ASSERT_EQ(mkfifo(w.Path(name).c_str(), 0644), 0);
+    };
     // Under `timeout`, a run that waits fails the case, not the suite.
-    const ProcessResult r = RunIn(w.Dir(), "timeout 60 " + GetParam().command,
-                                  {"a", "60", "60", "60", "60"});
-    w.ExpectFailedAndUnchanged(r, Printed(c.out), before, c.name);
+    failures.push_back({c.name, {"a", "60", "60", "60", "60"}, pipe, c.out,
+                        "timeout 60"});
   }
+  ExpectEachFailsAndWritesNothing(failures, GetParam().command,
+                                  GetParam().line_end);
 }
 
 // A plain rename does not replace an existing file on Windows: the new file
@@ -300,7 +283,7 @@ TEST_P(EndToEndTest, AnExistingOutputFileIsReplacedWhole) {
   EXPECT_EQ(w.OutputEntries(), std::vector<std::string>{"FPools.txt"});
 
   // And again over the file the first run wrote.
-  const ProcessResult again = Run(w, {"g", "100", "80", "50", "60"});
+  const ProcessResult again = Run(w, kGermanRun);
   EXPECT_EQ(again.status, 0);
   EXPECT_EQ(testdata::ReadFile(w.Path("Output/FPools.txt")),
             ScaledPools({{0, 2, 3}, {1, 1, 6}, {1, 2, 2}}));
@@ -323,7 +306,7 @@ TEST_P(EndToEndTest, OnlyLeftoversOfRunsAreRemoved) {
   for (const char* name :
        {"FPools.txt.0123456789abcdef.tmp", "FPools.txt.4242.7.tmp"})
     testdata::WriteFile(w.Path("Output/") + name, "a killed run's");
-  EXPECT_EQ(Run(w, {"g", "100", "100", "100", "100"}).out, Printed(kSuccess));
+  EXPECT_EQ(Run(w, kUnchangedRun).out, Printed(kSuccess));
   EXPECT_EQ(w.OutputState(), kept);
 }
 
@@ -339,7 +322,7 @@ TEST_P(EndToEndTest, AnInputThatChangesWhileReadFailsTheRun) {
   w.Remove("FPools.txt");
   fs::create_symlink(shorter, w.Path("FPools.txt"));
   const auto before = w.OutputState();
-  w.ExpectFailedAndUnchanged(Run(w, {"g", "100", "80", "50", "60"}),
+  w.ExpectFailedAndUnchanged(Run(w, kGermanRun),
                              Printed("Cannot open FPools.txt\n"), before,
                              "input shorter than its size");
 }
@@ -354,9 +337,10 @@ TEST_P(EndToEndTest, AnInterruptAtEachStepLeavesOneOfTwoEnds) {
     bool replaced;
   } steps[] = {{"create", false}, {"lock", false},  {"write", false},
                {"sync", false},   {"rename", true}, {"renamed", true}};
-  const Args run = {"g", "100", "100", "100", "100"};
   for (const Interrupt& interrupt : GetParam().interrupts) {
     for (const auto& step : steps) {
+      const std::string what = interrupt.action + " at " + step.step;
+      SCOPED_TRACE(what);
       Workspace w;
       w.WritePreviousOutput();
       const auto before = w.OutputState();
@@ -364,9 +348,8 @@ TEST_P(EndToEndTest, AnInterruptAtEachStepLeavesOneOfTwoEnds) {
           BackgroundRun(
               w.Dir(),
               GetParam().at_step + " " + step.step + " " + interrupt.action,
-              run)
+              kUnchangedRun)
               .Wait();
-      const std::string what = interrupt.action + " at " + step.step;
       if (step.replaced)
         w.ExpectReplaced(r, Printed(kSuccess), testdata::PoolRecords(kPools),
                          what);
@@ -382,13 +365,13 @@ TEST_P(EndToEndTest, AnInterruptAtEachStepLeavesOneOfTwoEnds) {
 TEST_P(EndToEndTest, ASignalFromOutsideLeavesOneOfTwoEnds) {
   const std::string pools = testdata::LargePools();
   for (const Interrupt& interrupt : GetParam().interrupts) {
+    SCOPED_TRACE(interrupt.action);
     if (interrupt.from_outside == 0) continue;
     Workspace w;
     w.Write("FPools.txt", pools);
     w.WritePreviousOutput();
     const auto before = w.OutputState();
-    BackgroundRun run(w.Dir(), GetParam().command,
-                      {"g", "100", "100", "100", "100"});
+    BackgroundRun run(w.Dir(), GetParam().command, kUnchangedRun);
     ASSERT_NE(w.WaitForTempFile(), "") << interrupt.action;
     kill(run.pid(), interrupt.from_outside);
     const ProcessResult r = run.Wait();
@@ -409,7 +392,7 @@ TEST_P(EndToEndTest, TovdiffReportsWhatTheRunChanged) {
   EXPECT_EQ(early.out, Printed("Cannot open Output/FPools.txt\n"));
   EXPECT_EQ(early.err, "");
 
-  ASSERT_EQ(Run(w, {"g", "100", "80", "50", "60"}).status, 0);
+  ASSERT_EQ(Run(w, kGermanRun).status, 0);
   const auto output = w.OutputState();
   const ProcessResult r = RunIn(w.Dir(), GetParam().diff, {});
   EXPECT_EQ(r.status, 0);
@@ -444,26 +427,19 @@ INSTANTIATE_TEST_SUITE_P(Native, EndToEndTest,
                              "\n",
                              ShellQuote(TOVDIFF_EXE),
                              ShellQuote(TOVRAND_AT_STEP_EXE),
-                             {{"int", SIGINT, -1, SIGINT},
-                              {"term", SIGTERM, -1, SIGTERM},
-                              {"hup", SIGHUP, -1, SIGHUP}}}));
+                             PosixInterrupts()}));
 
 #ifdef TOVRAND_WINE_SCRIPT
 // The Windows programs under Wine, through the script that the build makes
 // from testing/wine.sh.in. Ctrl-C arrives as SIGINT from outside; Ctrl-Break
 // and the console closing only from tovrand_at_step.
 const std::string kWine = ShellQuote(TOVRAND_WINE_SCRIPT);
-// The status Wine gives a Windows program that STATUS_CONTROL_C_EXIT ended:
-// its low byte.
-constexpr int kControlCExit = 0xC000013A & 0xFF;
 const Program kWindows{
     kWine + " run",
     "\r\n",
     kWine + " exec " + ShellQuote(TOVDIFF_WINDOWS_EXE),
     kWine + " exec " + ShellQuote(TOVRAND_AT_STEP_WINDOWS_EXE),
-    {{"int", SIGINT, kControlCExit, 0},
-     {"break", 0, kControlCExit, 0},
-     {"close", 0, kControlCExit, 0}}};
+    WindowsInterrupts()};
 INSTANTIATE_TEST_SUITE_P(Wine, EndToEndTest, ::testing::Values(kWindows));
 
 // What only the Windows build does: file attributes, locks on its temporary
@@ -490,15 +466,13 @@ class WindowsTest : public EndToEndTest {
   }
 };
 
-const Args kRun = {"g", "100", "100", "100", "100"};
-
 TEST_P(WindowsTest, AReadOnlyOutputIsLeftAlone) {
   Workspace w;
   w.WritePreviousOutput();
   Attrib(w, {"+r", "Output\\FPools.txt"});
   ASSERT_NE(Attributes(w, "Output\\FPools.txt").find('R'), std::string::npos);
   const auto before = w.OutputState();
-  w.ExpectFailedAndUnchanged(Run(w, kRun), Printed(kWriteFailed), before,
+  w.ExpectFailedAndUnchanged(Run(w, kUnchangedRun), Printed(kWriteFailed), before,
                              "read-only attribute");
   EXPECT_NE(Attributes(w, "Output\\FPools.txt").find('R'), std::string::npos);
 }
@@ -508,7 +482,7 @@ TEST_P(WindowsTest, AReplacedOutputKeepsItsAttributes) {
   w.WritePreviousOutput();
   Attrib(w, {"+h", "Output\\FPools.txt"});
   ASSERT_NE(Attributes(w, "Output\\FPools.txt").find('H'), std::string::npos);
-  const ProcessResult r = Run(w, kRun);
+  const ProcessResult r = Run(w, kUnchangedRun);
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, Printed(kSuccess));
   EXPECT_NE(testdata::ReadFile(w.Path("Output/FPools.txt")), "previous output");
@@ -523,11 +497,12 @@ TEST_P(WindowsTest, RunsOfEitherBuildLeaveAWritingRunAlone) {
   for (const auto& [first, second] :
        {std::pair{GetParam().at_step, ProgramUnderTest()},
         std::pair{native_at_step, GetParam().command}}) {
+    SCOPED_TRACE(first);
     Workspace w;
-    BackgroundRun paused(w.Dir(), first + " write pause", kRun);
+    BackgroundRun paused(w.Dir(), first + " write pause", kUnchangedRun);
     ASSERT_TRUE(WaitForFile(w.Dir(), "paused")) << first;
     const std::string temp = w.TempFileName();
-    EXPECT_EQ(RunIn(w.Dir(), second, kRun).status, 0) << second;
+    EXPECT_EQ(RunIn(w.Dir(), second, kUnchangedRun).status, 0) << second;
     EXPECT_TRUE(fs::exists(w.Path("Output/" + temp))) << temp;
     paused.CloseInput();
     EXPECT_EQ(paused.Wait().status, 0) << first;
@@ -546,7 +521,7 @@ TEST_P(WindowsTest, AnOutputHeldOpenIsReplacedOnceLetGo) {
   Workspace w;
   w.WritePreviousOutput();
   const auto holder = HoldOutput(w);
-  BackgroundRun run(w.Dir(), GetParam().at_step + " refused pause", kRun);
+  BackgroundRun run(w.Dir(), GetParam().at_step + " refused pause", kUnchangedRun);
   if (!WaitForFile(w.Dir(), "paused")) {
     holder->CloseInput();
     run.CloseInput();
@@ -569,7 +544,7 @@ TEST_P(WindowsTest, AnOutputHeldOpenThroughTheRunIsLeftWhole) {
   w.WritePreviousOutput();
   const auto holder = HoldOutput(w);
   const auto before = w.OutputState();
-  w.ExpectFailedAndUnchanged(Run(w, kRun), Printed(kWriteFailed), before,
+  w.ExpectFailedAndUnchanged(Run(w, kUnchangedRun), Printed(kWriteFailed), before,
                              "held through the run");
 }
 
@@ -577,12 +552,13 @@ TEST_P(WindowsTest, AnOutputHeldOpenThroughTheRunIsLeftWhole) {
 // replace the output whole.
 TEST_P(WindowsTest, RunsTogetherAndAReaderNeverFail) {
   Workspace w;
-  ASSERT_EQ(Run(w, kRun).status, 0);
+  ASSERT_EQ(Run(w, kUnchangedRun).status, 0);
   for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
     std::vector<std::unique_ptr<BackgroundRun>> runs;
     for (int i = 0; i < 3; ++i)
       runs.push_back(
-          std::make_unique<BackgroundRun>(w.Dir(), GetParam().command, kRun));
+          std::make_unique<BackgroundRun>(w.Dir(), GetParam().command, kUnchangedRun));
     BackgroundRun reader(w.Dir(), GetParam().diff, {});
     for (auto& run : runs) {
       const ProcessResult r = run->Wait();

@@ -1,7 +1,7 @@
 // Runs the built program where its files let it down: a disk that fills up
 // part way through the output, inputs that open but cannot be read, inputs
-// too large for a record table, and an Output that is not a usable
-// directory. Every such run prints its one message, ends with status 1 and
+// too large for a record table, memory that runs out, and an Output that is
+// not a usable directory. Every such run prints its one message, ends with status 1 and
 // leaves Output as it was: a previous Output/FPools.txt stays, and no other
 // file appears there. (More cases of an unusable Output are in
 // e2e_test.cc.)
@@ -26,12 +26,6 @@ namespace tovrand {
 namespace {
 
 namespace fs = std::filesystem;
-using Args = Workspace::Args;
-
-const Args kGermanRun = {"g", "100", "80", "50", "60"};
-const Args kAlliedRun = {"a", "100", "80", "50", "60"};
-const char kWriteFailed[] = "Failed to write FPools.txt to Output folder\n";
-const char kSuccess[] = "New FPools.txt has been placed in Output folder\n";
 
 // The command prefix that runs the program with files limited to `bytes`.
 std::string SizeLimited(uintmax_t bytes) {
@@ -67,29 +61,6 @@ std::string ManyPools(int count) {
   return testdata::PoolRecords(pools);
 }
 
-struct FaultCase {
-  const char* what;
-  Args args;
-  std::function<void(Workspace&)> setup;
-  std::string wrapper;  // a prefix to the program's command, or empty
-  std::string out;
-};
-
-// Runs each case in a fresh workspace whose Output holds a previous
-// FPools.txt, and checks that the run failed with the case's message and
-// changed nothing.
-void ExpectEachFailsAndWritesNothing(const std::vector<FaultCase>& cases) {
-  for (const FaultCase& c : cases) {
-    Workspace w;
-    w.WritePreviousOutput();
-    if (c.setup) c.setup(w);
-    const auto before = w.OutputState();
-    const ProcessResult r =
-        c.wrapper.empty() ? w.Run(c.args) : w.RunWrapped(c.wrapper, c.args);
-    w.ExpectFailedAndUnchanged(r, c.out, before, c.what);
-  }
-}
-
 TEST(FaultTest, ADiskThatFillsUpLeavesThePreviousOutput) {
   const size_t standard = testdata::PoolRecords(testdata::kPools).size();
   const size_t large = ManyPools(400).size();
@@ -99,14 +70,14 @@ TEST(FaultTest, ADiskThatFillsUpLeavesThePreviousOutput) {
   // The limit leaves room for the message on standard output, which goes
   // to a file too.
   ExpectEachFailsAndWritesNothing({
-      {"room for 100 bytes", kGermanRun, nullptr, SizeLimited(100),
-       kWriteFailed},
-      {"one byte short", kGermanRun, nullptr, SizeLimited(standard - 1),
-       kWriteFailed},
-      {"half of a large file", kAlliedRun, large_pools, SizeLimited(large / 2),
-       kWriteFailed},
+      {"room for 100 bytes", kGermanRun, nullptr, kWriteFailed,
+       SizeLimited(100)},
+      {"one byte short", kGermanRun, nullptr, kWriteFailed,
+       SizeLimited(standard - 1)},
+      {"half of a large file", kAlliedRun, large_pools, kWriteFailed,
+       SizeLimited(large / 2)},
       {"one byte short of a large file", kGermanRun, large_pools,
-       SizeLimited(large - 1), kWriteFailed},
+       kWriteFailed, SizeLimited(large - 1)},
   });
 }
 
@@ -121,9 +92,9 @@ TEST(FaultTest, AFileSizeLimitIsAFullDisk) {
     w.Write("FPools.txt", ManyPools(400));
   };
   ExpectEachFailsAndWritesNothing({
-      {"1024 bytes", kGermanRun, nullptr, FileSizeLimit(2), kWriteFailed},
-      {"51200 bytes of a large file", kAlliedRun, large_pools,
-       FileSizeLimit(100), kWriteFailed},
+      {"1024 bytes", kGermanRun, nullptr, kWriteFailed, FileSizeLimit(2)},
+      {"51200 bytes of a large file", kAlliedRun, large_pools, kWriteFailed,
+       FileSizeLimit(100)},
   });
 }
 
@@ -133,7 +104,7 @@ TEST(FaultTest, ALimitThatLeavesRoomIsNoFault) {
   Workspace w;
   const std::string pools = testdata::PoolRecords(testdata::kPools);
   const ProcessResult r = w.RunWrapped(SizeLimited(pools.size()),
-                                       {"g", "100", "100", "100", "100"});
+                                       kUnchangedRun);
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, kSuccess);
   EXPECT_EQ(r.err, "");
@@ -148,28 +119,28 @@ TEST(FaultTest, ALimitThatLeavesRoomIsNoFault) {
 TEST(FaultTest, InputsThatCannotBeRead) {
   ExpectEachFailsAndWritesNothing({
       {"Tables.ini reads with EIO", kGermanRun,
-       [](Workspace& w) { MakeLink(w, "Tables.ini", "/proc/self/mem"); }, "",
+       [](Workspace& w) { MakeLink(w, "Tables.ini", "/proc/self/mem"); },
        "Cannot open Tables.ini in current directory\n"},
       {"Tables.ini is a directory", kGermanRun,
        [](Workspace& w) {
          w.Remove("Tables.ini");
          fs::create_directory(w.Path("Tables.ini"));
        },
-       "", "Cannot open Tables.ini in current directory\n"},
+       "Cannot open Tables.ini in current directory\n"},
       {"FPools.txt reads with EIO", kGermanRun,
-       [](Workspace& w) { MakeLink(w, "FPools.txt", "/proc/self/mem"); }, "",
+       [](Workspace& w) { MakeLink(w, "FPools.txt", "/proc/self/mem"); },
        "Cannot open FPools.txt\n"},
       {"AlsTeams.txt is a loop of links", kGermanRun,
-       [](Workspace& w) { MakeLink(w, "AlsTeams.txt", "AlsTeams.txt"); }, "",
+       [](Workspace& w) { MakeLink(w, "AlsTeams.txt", "AlsTeams.txt"); },
        "Cannot open AlsTeams.txt\n"},
       {"GETeams.txt is a directory", kAlliedRun,
        [](Workspace& w) {
          w.Remove("GETeams.txt");
          fs::create_directory(w.Path("GETeams.txt"));
        },
-       "", "Cannot open GETeams.txt\n"},
+       "Cannot open GETeams.txt\n"},
       {"GETeams.txt links to a missing file", kGermanRun,
-       [](Workspace& w) { MakeLink(w, "GETeams.txt", "Missing.txt"); }, "",
+       [](Workspace& w) { MakeLink(w, "GETeams.txt", "Missing.txt"); },
        "Cannot open GETeams.txt\n"},
   });
 }
@@ -185,12 +156,12 @@ TEST(FaultTest, InputsThatAreDevices) {
   const std::string timeout = "timeout 20";
   ExpectEachFailsAndWritesNothing({
       {"Tables.ini links to /dev/zero", kGermanRun,
-       link("Tables.ini", "/dev/zero"), timeout,
-       "Cannot open Tables.ini in current directory\n"},
+       link("Tables.ini", "/dev/zero"),
+       "Cannot open Tables.ini in current directory\n", timeout},
       {"FPools.txt links to /dev/null", kGermanRun,
-       link("FPools.txt", "/dev/null"), timeout, "Cannot open FPools.txt\n"},
+       link("FPools.txt", "/dev/null"), "Cannot open FPools.txt\n", timeout},
       {"GETeams.txt links to /dev/zero", kGermanRun,
-       link("GETeams.txt", "/dev/zero"), timeout, "Cannot open GETeams.txt\n"},
+       link("GETeams.txt", "/dev/zero"), "Cannot open GETeams.txt\n", timeout},
   });
 }
 
@@ -214,21 +185,79 @@ TEST(FaultTest, InputsTooLargeForARecordTable) {
 #endif
   ExpectEachFailsAndWritesNothing({
       {"FPools.txt of 2147483648 bytes", kGermanRun,
-       sparse("FPools.txt", 2147483648u), little_memory,
-       "FPools.txt is too large: more than 2147483647 bytes\n"},
-      {"FPools.txt one byte over", kGermanRun, sparse("FPools.txt", over), "",
+       sparse("FPools.txt", 2147483648u),
+       "FPools.txt is too large: more than 2147483647 bytes\n", little_memory},
+      {"FPools.txt one byte over", kGermanRun, sparse("FPools.txt", over),
        "FPools.txt is too large: more than 2147483647 bytes\n"},
       {"FPools.txt of 4 GiB and a record", kGermanRun,
-       sparse("FPools.txt", wraps), "",
+       sparse("FPools.txt", wraps),
        "FPools.txt is too large: more than 2147483647 bytes\n"},
       {"AlsTeams.txt one byte over", kAlliedRun, sparse("AlsTeams.txt", over),
-       "", "AlsTeams.txt is too large: more than 2147483647 bytes\n"},
-      {"GETeams.txt one byte over", kGermanRun, sparse("GETeams.txt", over), "",
+       "AlsTeams.txt is too large: more than 2147483647 bytes\n"},
+      {"GETeams.txt one byte over", kGermanRun, sparse("GETeams.txt", over),
        "GETeams.txt is too large: more than 2147483647 bytes\n"},
       {"Tables.ini of 2147483648 bytes", kGermanRun,
-       sparse("Tables.ini", 2147483648u), little_memory,
-       "Tables.ini is too large: more than 2147483647 bytes\n"},
+       sparse("Tables.ini", 2147483648u),
+       "Tables.ini is too large: more than 2147483647 bytes\n", little_memory},
   });
+}
+
+// tovrand or tovdiff run where memory runs out at `where`
+// (testing/short_of_memory.cc), with `args`.
+Workspace::Args ShortOfMemory(const char* program, const char* where,
+                              const Workspace::Args& args) {
+  Workspace::Args all = {program, where};
+  all.insert(all.end(), args.begin(), args.end());
+  return all;
+}
+
+// Memory that runs out at one place, the same on every run: for every
+// container; for the class search's table, the first container of more
+// than 16 KiB, once each file is read; for the first file's buffer; and for
+// a buffer that must grow, that of a pseudo file that seems empty and holds
+// more than the first buffer.
+TEST(FaultTest, MemoryThatRunsOut) {
+  const auto pseudo_input = [](Workspace& w) {
+    MakeLink(w, "FPools.txt", "/proc/self/pagemap");
+  };
+  ExpectEachFailsAndWritesNothing(
+      {
+          {"tovrand, every container",
+           ShortOfMemory("tovrand", "new=0", kGermanRun), nullptr,
+           "malloc failed\n"},
+          {"tovrand, the class search's table",
+           ShortOfMemory("tovrand", "new=16384", kGermanRun), nullptr,
+           "malloc failed\n"},
+          {"tovrand, the first file buffer",
+           ShortOfMemory("tovrand", "buffer", kGermanRun), nullptr,
+           "malloc failed\n"},
+          {"tovrand, a buffer that must grow",
+           ShortOfMemory("tovrand", "grow", kGermanRun), pseudo_input,
+           "realloc failed\n"},
+          {"tovdiff, every container", ShortOfMemory("tovdiff", "new=0", {}),
+           nullptr, "malloc failed\n"},
+          {"tovdiff, the table of each class's team",
+           ShortOfMemory("tovdiff", "new=16384", {}), nullptr,
+           "malloc failed\n"},
+          {"tovdiff, the first file buffer",
+           ShortOfMemory("tovdiff", "buffer", {}), nullptr,
+           "Out of memory reading Tables.ini\n"},
+          {"tovdiff, a buffer that must grow",
+           ShortOfMemory("tovdiff", "grow", {}), pseudo_input,
+           "Out of memory reading FPools.txt\n"},
+      },
+      ShellQuote(TOVRAND_SHORT_OF_MEMORY));
+}
+
+// With memory to spare the same run succeeds, so the failures above come
+// from the shortage.
+TEST(FaultTest, MemoryToSpareIsNoFault) {
+  Workspace w;
+  const ProcessResult r =
+      RunIn(w.Dir(), ShellQuote(TOVRAND_SHORT_OF_MEMORY),
+            ShortOfMemory("tovrand", "new=1048576", kUnchangedRun));
+  w.ExpectReplaced(r, kSuccess, testdata::PoolRecords(testdata::kPools),
+                   "memory to spare");
 }
 
 // The prefix that runs the program as a user without privileges: as
@@ -270,6 +299,7 @@ TEST(FaultTest, AnOutputTheUserMayNotWriteIsLeftAlone) {
       {"writable by all", 0666, true, true},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
     if (!c.theirs && geteuid() != 0) continue;  // needs another owner
     Workspace w;
     OpenToAll(w);
@@ -294,10 +324,9 @@ TEST(FaultTest, AnOutputTheUserMayNotWriteIsLeftAlone) {
 TEST(FaultTest, AnOutputThatLeadsNowhere) {
   ExpectEachFailsAndWritesNothing({
       {"Output links to a missing directory", kGermanRun,
-       [](Workspace& w) { MakeLink(w, "Output", "Missing"); }, "",
-       kWriteFailed},
+       [](Workspace& w) { MakeLink(w, "Output", "Missing"); }, kWriteFailed},
       {"Output links to a file", kGermanRun,
-       [](Workspace& w) { MakeLink(w, "Output", "Tables.ini"); }, "",
+       [](Workspace& w) { MakeLink(w, "Output", "Tables.ini"); },
        kWriteFailed},
   });
 }
@@ -324,6 +353,7 @@ TEST(FaultTest, SanitizerReportsFailTheRun) {
   GTEST_SKIP() << "not a sanitizer build";
 #else
   for (const char* fault : {"overflow", "signed", "leak"}) {
+    SCOPED_TRACE(fault);
     ScratchDir dir;
     const ProcessResult r =
         RunIn(dir.path(), ShellQuote(TOVRAND_SANITIZER_CANARY), {fault});

@@ -21,31 +21,28 @@ namespace tovrand {
 namespace {
 
 namespace fs = std::filesystem;
-using Args = Workspace::Args;
 
-const Args kRun = {"g", "100", "100", "100", "100"};
-const char kSuccess[] = "New FPools.txt has been placed in Output folder\n";
 const std::string kAtStep = ShellQuote(TOVRAND_AT_STEP_EXE);
 
 // A signal ignored when the run started (nohup, a background job) stays
 // ignored: the run finishes.
 TEST(InterruptTest, ASignalIgnoredAtStartStaysIgnored) {
-  for (const auto& [name, action] :
-       {std::pair{"INT", "int"}, std::pair{"TERM", "term"},
-        std::pair{"HUP", "hup"}}) {
+  for (const Interrupt& interrupt : PosixInterrupts()) {
+    SCOPED_TRACE(interrupt.action);
     Workspace w;
     w.WritePreviousOutput();
-    const std::string command =
-        std::string("trap '' ") + name + "; " + kAtStep + " write " + action;
-    w.ExpectReplaced(RunIn(w.Dir(), command, kRun), kSuccess,
-                     testdata::PoolRecords(testdata::kPools), name);
+    const std::string command = "trap '' " +
+                                std::to_string(interrupt.from_outside) + "; " +
+                                kAtStep + " write " + interrupt.action;
+    w.ExpectReplaced(RunIn(w.Dir(), command, kUnchangedRun), kSuccess,
+                     testdata::PoolRecords(testdata::kPools), interrupt.action);
   }
 }
 
 // SIGKILL leaves the temporary file behind; the next run removes it.
 TEST(InterruptTest, TheNextRunRemovesWhatAKilledRunLeft) {
   Workspace w;
-  BackgroundRun run(w.Dir(), kAtStep + " write pause", kRun);
+  BackgroundRun run(w.Dir(), kAtStep + " write pause", kUnchangedRun);
   ASSERT_TRUE(WaitForFile(w.Dir(), "paused"));
   const std::string leftover = w.TempFileName();
   ASSERT_FALSE(leftover.empty());
@@ -53,7 +50,7 @@ TEST(InterruptTest, TheNextRunRemovesWhatAKilledRunLeft) {
   EXPECT_EQ(run.Wait().signal, SIGKILL);
   ASSERT_TRUE(fs::exists(w.Path("Output/" + leftover))) << leftover;
   w.Remove("paused");
-  w.ExpectReplaced(w.Run(kRun), kSuccess,
+  w.ExpectReplaced(w.Run(kUnchangedRun), kSuccess,
                    testdata::PoolRecords(testdata::kPools), "next run");
 }
 
@@ -75,7 +72,7 @@ TEST(ContainerTest, LeftoversOfKilledRunsInAContainerAreRemoved) {
   for (int n = 0; n < 150; ++n)
     testdata::WriteFile(
         w.Path("Output/FPools.txt.1." + std::to_string(n) + ".tmp"), "partial");
-  const ProcessResult r = w.RunWrapped("unshare -pf", kRun);
+  const ProcessResult r = w.RunWrapped("unshare -pf", kUnchangedRun);
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, kSuccess);
   EXPECT_EQ(w.OutputEntries(), std::vector<std::string>{"FPools.txt"});
@@ -85,10 +82,11 @@ TEST(ContainerTest, ARunInAnotherContainerLeavesAWritingRunAlone) {
   if (!ContainersAvailable())
     GTEST_SKIP() << "unshare -pf cannot start a process namespace here";
   Workspace w;
-  BackgroundRun first(w.Dir(), "unshare -pf " + kAtStep + " write pause", kRun);
+  BackgroundRun first(w.Dir(), "unshare -pf " + kAtStep + " write pause",
+                      kUnchangedRun);
   ASSERT_TRUE(WaitForFile(w.Dir(), "paused"));
   const std::string temp = w.TempFileName();
-  const ProcessResult second = w.RunWrapped("unshare -pf", kRun);
+  const ProcessResult second = w.RunWrapped("unshare -pf", kUnchangedRun);
   EXPECT_EQ(second.status, 0);
   EXPECT_EQ(second.out, kSuccess);
   EXPECT_TRUE(fs::exists(w.Path("Output/" + temp))) << temp;

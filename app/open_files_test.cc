@@ -56,10 +56,10 @@ class FileSizeLimit {
 };
 
 // Runs the program in `w`'s directory, in this process.
-bool RunInProcess(const Workspace& w, const std::vector<const char*>& args) {
+bool RunInProcess(const Workspace& w, const Workspace::Args& args) {
   InDirectory in_workspace(w.Dir());
   std::vector<const char*> argv = {"tovrand"};
-  argv.insert(argv.end(), args.begin(), args.end());
+  for (const std::string& arg : args) argv.push_back(arg.c_str());
   CollectedMessages messages;
   return Run(static_cast<int>(argv.size()), argv.data(), &messages) == 0;
 }
@@ -83,8 +83,6 @@ bool LoadLayoutsIn(const Workspace& w) {
   InDirectory in_workspace(w.Dir());
   return LoadLayouts(&tables, &messages);
 }
-
-const std::vector<const char*> kRun = {"g", "100", "80", "50", "60"};
 
 TEST(OpenFilesTest, EveryPathClosesWhatItOpened) {
   const std::string pools = testdata::PoolRecords(testdata::kPools);
@@ -147,33 +145,34 @@ TEST(OpenFilesTest, EveryPathClosesWhatItOpened) {
          return LoadLayoutsIn(w);
        },
        false},
-      {"a whole run", [](Workspace& w) { return RunInProcess(w, kRun); }, true},
+      {"a whole run", [](Workspace& w) { return RunInProcess(w, kGermanRun); }, true},
       {"a run whose team file is missing",
        [](Workspace& w) {
          w.Remove("GETeams.txt");
-         return RunInProcess(w, kRun);
+         return RunInProcess(w, kGermanRun);
        },
        false},
       {"a run that stops in the scaling pass",
        [](Workspace& w) {
          w.Write("GETeams.txt", testdata::TeamRecords({}));
-         return RunInProcess(w, kRun);
+         return RunInProcess(w, kGermanRun);
        },
        false},
       {"a run with no Output",
        [](Workspace& w) {
          w.Remove("Output");
-         return RunInProcess(w, kRun);
+         return RunInProcess(w, kGermanRun);
        },
        false},
       {"a run on a full disk",
        [&](Workspace& w) {
          FileSizeLimit limit(pools.size() - 1);
-         return RunInProcess(w, kRun);
+         return RunInProcess(w, kGermanRun);
        },
        false},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
     Workspace w;
     const std::set<std::string> before = OpenDescriptors();
     EXPECT_EQ(c.step(w), c.succeeds) << c.what;

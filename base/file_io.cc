@@ -39,7 +39,7 @@ ReadResult ReadOpenFile(std::FILE* file, const FileStamp& opened,
     if (buffer.size == capacity) {
       if (capacity > max_size) return ReadResult::kTooLarge;
       size_t grown = capacity < SIZE_MAX / 2 ? capacity * 2 : SIZE_MAX;
-      void* p = std::realloc(buffer.bytes.get(), grown);
+      void* p = GrowFileBuffer(buffer.bytes.get(), grown);
       if (p == nullptr) return ReadResult::kNoMemoryToGrow;
       buffer.bytes.release();
       buffer.bytes.reset(static_cast<unsigned char*>(p));

@@ -18,6 +18,24 @@
 
 namespace tovrand {
 
+namespace {
+
+bool (*g_file_buffer_hook)(size_t, bool) = nullptr;
+
+bool MayHave(size_t size, bool growing) {
+  return g_file_buffer_hook == nullptr || g_file_buffer_hook(size, growing);
+}
+
+}  // namespace
+
+void SetFileBufferHook(bool (*may_have)(size_t size, bool growing)) {
+  g_file_buffer_hook = may_have;
+}
+
+void* GrowFileBuffer(void* data, size_t size) {
+  return MayHave(size, true) ? std::realloc(data, size) : nullptr;
+}
+
 #ifdef _WIN32
 
 const char kPathSeparator = '\\';
@@ -103,7 +121,9 @@ bool SameFile(const std::string& a, const std::string& b) {
 }
 
 // Large pages need a privilege on Windows that a modder's account lacks.
-void* AllocateFileBuffer(size_t size) { return std::malloc(size); }
+void* AllocateFileBuffer(size_t size) {
+  return MayHave(size, false) ? std::malloc(size) : nullptr;
+}
 
 long ProcessId() { return _getpid(); }
 
@@ -153,6 +173,7 @@ bool SameFile(const std::string& a, const std::string& b) {
 }
 
 void* AllocateFileBuffer(size_t size) {
+  if (!MayHave(size, false)) return nullptr;
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
   constexpr size_t kLargePage = size_t{2} << 20;
   constexpr size_t kWorthIt = 2 * kLargePage;

@@ -49,6 +49,16 @@ struct FileStamp {
 // more than `size` (why, and what it saves: bench/README.md).
 [[nodiscard]] void* AllocateFileBuffer(size_t size);
 
+// Enlarges a buffer from AllocateFileBuffer to `size` bytes, keeping what it
+// holds, as std::realloc does: null when memory runs out, and the buffer
+// then stays as it was.
+[[nodiscard]] void* GrowFileBuffer(void* data, size_t size);
+
+// Sets the function that AllocateFileBuffer and GrowFileBuffer ask first
+// whether `size` bytes may be had (`growing`: to grow a buffer), or none
+// (null, as in the programs): where a test makes memory run out.
+void SetFileBufferHook(bool (*may_have)(size_t size, bool growing));
+
 // This process's id, one of the things that make temporary names unique.
 long ProcessId();
 

@@ -6,12 +6,14 @@
 #include <filesystem>
 #include <utility>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "pool/team_types.h"
 #include "testing/collected_messages.h"
 #include "testing/data_builder.h"
+#include "testing/file_buffer_shortage.h"
 #include "testing/scratch_dir.h"
 
 namespace tovrand {
@@ -37,8 +39,19 @@ struct DataFolder {
   std::string after = before;
   std::vector<Team> allied = kAlliedTeams;
   std::vector<Team> german = kGermanTeams;
+  std::string allied_tail;     // bytes after AlsTeams.txt's records
   std::string german_tail;     // bytes after GETeams.txt's records
   std::vector<std::string> missing;  // files not written
+  // Files made this many bytes long; the bytes they gain are a hole that
+  // takes no disk space.
+  std::map<std::string, uintmax_t> sizes;
+  // Files that are links to these paths instead.
+  std::map<std::string, std::string> links;
+  // The file buffer that memory runs out for, from 1 in the order tovdiff
+  // reads the files (the layout, before, after, Allied and German teams),
+  // or 0; and whether any buffer can grow.
+  int short_buffer = 0;
+  bool buffers_grow = true;
 
   // Runs tovdiff's command line with `args` in the folder.
   int Run(const Lines& args, Lines* lines) const {
@@ -48,13 +61,20 @@ struct DataFolder {
         {"Tables.ini", layout},
         {"FPools.txt", before},
         {"Output/FPools.txt", after},
-        {"AlsTeams.txt", testdata::TeamRecords(allied)},
+        {"AlsTeams.txt", testdata::TeamRecords(allied) + allied_tail},
         {"GETeams.txt", testdata::TeamRecords(german) + german_tail}};
     for (const auto& [name, bytes] : files) {
       if (std::find(missing.begin(), missing.end(), name) == missing.end())
         testdata::WriteFile(dir / name, bytes);
     }
+    for (const auto& [name, size] : sizes)
+      std::filesystem::resize_file(dir / name, size);
+    for (const auto& [name, target] : links) {
+      std::filesystem::remove(dir / name);
+      std::filesystem::create_symlink(target, dir / name);
+    }
     InDirectory in(dir.path());
+    FileBufferShortage shortage(short_buffer, !buffers_grow);
     std::vector<const char*> argv = {"tovdiff"};
     for (const std::string& arg : args) argv.push_back(arg.c_str());
     CollectedMessages out;
@@ -68,6 +88,21 @@ struct DataFolder {
 // Sets quantity `k` of pool `index` in a file of kPools's records.
 void SetQuantity(std::string* pools, int index, int k, int quantity) {
   PutWord(pools, testdata::kPoolSize * index + QuantityOffset(k), quantity);
+}
+
+// Gives pool `index` the name `name` in both FPools files: its bytes, then
+// NULs to the width of the field.
+void Rename(DataFolder* f, int index, const std::string& name) {
+  std::string field = name;
+  field.resize(testdata::kPoolNameWidth, '\0');
+  for (std::string* pools : {&f->before, &f->after})
+    pools->replace(testdata::kPoolSize * index, field.size(), field);
+}
+
+// Sets the word at `offset` of pool `index` in both FPools files.
+void PutInBoth(DataFolder* f, int index, int offset, int value) {
+  for (std::string* pools : {&f->before, &f->after})
+    PutWord(pools, testdata::kPoolSize * index + offset, value);
 }
 
 TEST(DiffTest, Reports) {
@@ -183,8 +218,150 @@ TEST(DiffTest, Reports) {
        {"No quantity changed", "",
         "Warning: GETeams.txt: 783 bytes are not a whole number of 260-byte "
         "records"}},
+      // Data that is not well formed: names, nationalities, types, slots
+      // and lengths out of the ordinary.
+      {"a pool without a name, numbered from 1",
+       [](DataFolder* f) {
+         Rename(f, 2, "");
+         SetQuantity(&f->after, 2, 1, 6);
+       },
+       {"pool 3 (German, date 0), slot 1, Panzer IV (Medium Tank): "
+        "12 -> 6",
+        "", "German, date 0, tank: 24 -> 18",
+        "German, date 0, infantry: 4 -> 4",
+        "German, other dates, tank: 12 -> 12",
+        "German, other dates, infantry: 4 -> 4"}},
+      {"names padded with blanks",
+       [](DataFolder* f) {
+         Rename(f, 0, "Kampfgruppe Nord" + std::string(24, ' '));
+         f->german[0].name = "Panzer IV   ";
+         SetQuantity(&f->after, 0, 1, 6);
+       },
+       {"Kampfgruppe Nord (German, date 0), slot 1, Panzer IV (Medium "
+        "Tank): 12 -> 6",
+        "", "German, date 0, tank: 24 -> 18",
+        "German, date 0, infantry: 4 -> 4",
+        "German, other dates, tank: 12 -> 12",
+        "German, other dates, infantry: 4 -> 4"}},
+      {"DEL in names",
+       [](DataFolder* f) {
+         Rename(f, 1, "Kampfgruppe\x7FSud");
+         f->german[0].name = "Panzer\x7FIV";
+         SetQuantity(&f->after, 1, 1, 6);
+       },
+       {"Kampfgruppe?Sud (German, date 1943), slot 1, Panzer?IV (Medium "
+        "Tank): 12 -> 6",
+        "", "German, date 0, tank: 24 -> 24",
+        "German, date 0, infantry: 4 -> 4",
+        "German, other dates, tank: 12 -> 6",
+        "German, other dates, infantry: 4 -> 4"}},
+      // Looked up in GETeams, as tovrand looks up any nationality but 0, and
+      // on no side's totals.
+      {"a pool of nationality 2",
+       [](DataFolder* f) {
+         for (std::string* pools : {&f->before, &f->after})
+           (*pools)[testdata::kPoolNationality] = 2;
+         SetQuantity(&f->after, 0, 1, 6);
+       },
+       {"Kampfgruppe Nord (nationality 2, date 0), slot 1, Panzer IV (Medium "
+        "Tank): 12 -> 6",
+        ""}},
+      // GETeams' Type put at byte 260: each record's is the first bytes of
+      // the next one's name (no type of a category), and the last record's
+      // lies past the end of the file.
+      {"a team whose type cannot be read",
+       [](DataFolder* f) {
+         const std::string from =
+             "[GETeams]\r\n\"Name\",S,40\r\n\"Class\",W\r\n\"Type\",W\r\n"
+             "\"Cost\",W\r\n\"Reserved\",S,214\r\n";
+         f->layout.replace(f->layout.find(from), from.size(),
+                           "[GETeams]\r\n\"Name\",S,40\r\n\"Class\",W\r\n"
+                           "\"Cost\",W\r\n\"Reserved\",S,216\r\n\"Type\",W\r\n");
+         SetQuantity(&f->after, 0, 3, 1);
+       },
+       {"Kampfgruppe Nord (German, date 0), slot 3, Opel Blitz (unknown "
+        "type): 3 -> 1",
+        "", "German, date 0, tank: 0 -> 0",
+        "German, date 0, infantry: 0 -> 0",
+        "German, other dates, tank: 0 -> 0",
+        "German, other dates, infantry: 0 -> 0", "",
+        "Warning: Tables.ini: the [GETeams] columns run to byte 262, past the "
+        "end of its 260-byte records"}},
+      // A pool ends at its first negative class: the Grenadiers after it
+      // change, but count in no total.
+      {"slots after a negative class",
+       [](DataFolder* f) {
+         PutInBoth(f, 0, TeamClassOffset(2), -1);
+         PutInBoth(f, 0, TeamClassOffset(3), 9);
+         PutInBoth(f, 0, QuantityOffset(3), 4);
+         SetQuantity(&f->after, 0, 1, 6);
+         SetQuantity(&f->after, 0, 3, 2);
+       },
+       {"Kampfgruppe Nord (German, date 0), slot 1, Panzer IV (Medium "
+        "Tank): 12 -> 6",
+        "Kampfgruppe Nord (German, date 0), slot 3, Grenadiers (Rifle): "
+        "4 -> 2",
+        "", "German, date 0, tank: 24 -> 18",
+        "German, date 0, infantry: 0 -> 0",
+        "German, other dates, tank: 12 -> 12",
+        "German, other dates, infantry: 4 -> 4"}},
+      // 12 and 268 differ only in a Quantity field's high byte.
+      {"a quantity changed in its high byte",
+       [](DataFolder* f) { SetQuantity(&f->after, 1, 1, 12 + 256); },
+       {"Kampfgruppe Sud (German, date 1943), slot 1, Panzer IV (Medium "
+        "Tank): 12 -> 268",
+        "", "German, date 0, tank: 24 -> 24",
+        "German, date 0, infantry: 4 -> 4",
+        "German, other dates, tank: 12 -> 268",
+        "German, other dates, infantry: 4 -> 4"}},
+      {"every file ending in a part record",
+       [](DataFolder* f) {
+         f->before += std::string(10, '\0');
+         f->after += std::string(10, '\0');
+         f->allied_tail = "ab";
+         f->german_tail = "abc";
+       },
+       {"No quantity changed", "",
+        "Warning: FPools.txt: 2130 bytes are not a whole number of 424-byte "
+        "records",
+        "Warning: Output/FPools.txt: 2130 bytes are not a whole number of "
+        "424-byte records",
+        "Warning: AlsTeams.txt: 782 bytes are not a whole number of 260-byte "
+        "records",
+        "Warning: GETeams.txt: 783 bytes are not a whole number of 260-byte "
+        "records"}},
+      {"a byte differing in the part record at the end",
+       [](DataFolder* f) {
+         f->before += std::string(10, '\0');
+         f->after += std::string(3, '\0') + "X" + std::string(6, '\0');
+       },
+       {"No quantity changed", "",
+        "Warning: FPools.txt: 2130 bytes are not a whole number of 424-byte "
+        "records",
+        "Warning: Output/FPools.txt: 2130 bytes are not a whole number of "
+        "424-byte records",
+        "Warning: 1 byte differs outside the Quantity fields; the first is "
+        "byte 3 of the part record at the end, in column \"Name\""}},
+      // As many slots without a team in both files, but not the same ones:
+      // the output's are told too.
+      {"an output whose unmatched slots start elsewhere",
+       [](DataFolder* f) {
+         PutWord(&f->before, testdata::kPoolSize + TeamClassOffset(2), 99);
+         PutWord(&f->after, TeamClassOffset(2), 99);
+       },
+       {"No quantity changed", "",
+        "Warning: FPools.txt: 1 slot holds a class that no team record of its "
+        "side has; the first is class 99 in slot 2 of Kampfgruppe Sud "
+        "(German, date 1943)",
+        "Warning: Output/FPools.txt: 1 slot holds a class that no team record "
+        "of its side has; the first is class 99 in slot 2 of Kampfgruppe "
+        "Nord (German, date 0)",
+        "Warning: 2 bytes differ outside the Quantity fields; the first is "
+        "byte 48 of Kampfgruppe Nord (German, date 0), in column \"Team "
+        "Class 2\""}},
   };
   for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
     DataFolder folder;
     c.change(&folder);
     Lines lines;
@@ -201,6 +378,13 @@ TEST(DiffTest, FailsWithOneLineNamingTheFile) {
     return [from, to](DataFolder* f) {
       f->layout.replace(f->layout.find(from), std::string(from).size(), to);
     };
+  };
+  // One byte over the limit of an input file.
+  auto too_large = [](const char* name) {
+    return [name](DataFolder* f) { f->sizes[name] = 2147483648u; };
+  };
+  auto no_memory_for = [](int nth) {
+    return [nth](DataFolder* f) { f->short_buffer = nth; };
   };
   const struct {
     const char* name;
@@ -227,8 +411,37 @@ TEST(DiffTest, FailsWithOneLineNamingTheFile) {
       {"a control character for a type letter",
        layout_with("\"Date\",W", "\"Date\",\x1b"),
        "Tables.ini: Unknown col type: ?"},
+      {"a layout too large", too_large("Tables.ini"),
+       "Tables.ini is too large: more than 2147483647 bytes"},
+      {"an input too large", too_large("FPools.txt"),
+       "FPools.txt is too large: more than 2147483647 bytes"},
+      {"an output too large", too_large("Output/FPools.txt"),
+       "Output/FPools.txt is too large: more than 2147483647 bytes"},
+      {"Allied teams too large", too_large("AlsTeams.txt"),
+       "AlsTeams.txt is too large: more than 2147483647 bytes"},
+      {"German teams too large", too_large("GETeams.txt"),
+       "GETeams.txt is too large: more than 2147483647 bytes"},
+      {"no memory for the layout", no_memory_for(1),
+       "Out of memory reading Tables.ini"},
+      {"no memory for the input", no_memory_for(2),
+       "Out of memory reading FPools.txt"},
+      {"no memory for the output", no_memory_for(3),
+       "Out of memory reading Output/FPools.txt"},
+      {"no memory for the Allied teams", no_memory_for(4),
+       "Out of memory reading AlsTeams.txt"},
+      {"no memory for the German teams", no_memory_for(5),
+       "Out of memory reading GETeams.txt"},
+      // A pseudo file that seems empty and holds more than the first
+      // buffer: its buffer must grow.
+      {"no memory to grow the input's buffer",
+       [](DataFolder* f) {
+         f->links["FPools.txt"] = "/proc/self/pagemap";
+         f->buffers_grow = false;
+       },
+       "Out of memory reading FPools.txt"},
   };
   for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
     DataFolder folder;
     c.change(&folder);
     Lines lines;
@@ -283,6 +496,7 @@ TEST(DiffTest, CommandLine) {
        {"Cannot open Missing.txt"}},
   };
   for (const auto& c : kCases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
     Lines lines;
     EXPECT_EQ(folder.Run(c.args, &lines), c.status) << c.args.size();
     EXPECT_EQ(lines, c.lines) << c.args.size();

@@ -1,6 +1,7 @@
 #include "testing/workspace.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <filesystem>
 
@@ -118,4 +119,38 @@ void Workspace::ExpectReplaced(const ProcessResult& result,
             (std::map<std::string, std::string>{{"FPools.txt", output}}))
       << what;
   ExpectInputsUnchanged();
+}
+
+void ExpectEachFailsAndWritesNothing(const std::vector<FailureCase>& cases,
+                                     const std::string& command,
+                                     const std::string& line_end) {
+  for (const FailureCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    Workspace w;
+    w.WritePreviousOutput();
+    if (c.setup) c.setup(w);
+    const auto before = w.OutputState();
+    const ProcessResult r = RunIn(
+        w.Dir(), c.wrapper.empty() ? command : c.wrapper + " " + command,
+        c.args);
+    w.ExpectFailedAndUnchanged(r, testdata::WithLineEnds(c.out, line_end),
+                               before, c.what);
+  }
+}
+
+const std::vector<Interrupt>& PosixInterrupts() {
+  static const std::vector<Interrupt> interrupts = {
+      {"int", SIGINT, -1, SIGINT},
+      {"term", SIGTERM, -1, SIGTERM},
+      {"hup", SIGHUP, -1, SIGHUP}};
+  return interrupts;
+}
+
+const std::vector<Interrupt>& WindowsInterrupts() {
+  constexpr int kControlCExit = 0xC000013A & 0xFF;
+  static const std::vector<Interrupt> interrupts = {
+      {"int", SIGINT, kControlCExit, 0},
+      {"break", 0, kControlCExit, 0},
+      {"close", 0, kControlCExit, 0}};
+  return interrupts;
 }

@@ -89,4 +89,55 @@ class Workspace {
   std::map<std::string, std::string> inputs_;
 };
 
+// What tovrand prints when it has replaced its output, and when it could
+// not write it.
+inline constexpr char kSuccess[] =
+    "New FPools.txt has been placed in Output folder\n";
+inline constexpr char kWriteFailed[] =
+    "Failed to write FPools.txt to Output folder\n";
+
+// Runs of the small data set: each side scaled (German: Kampfgruppe Nord
+// and Sud change; Allied: Task Force Able and Baker), and one at 100% that
+// writes the input as it is.
+inline const Workspace::Args kGermanRun = {"g", "100", "80", "50", "60"};
+inline const Workspace::Args kAlliedRun = {"a", "100", "80", "50", "60"};
+inline const Workspace::Args kUnchangedRun = {"g", "100", "100", "100", "100"};
+
+// A run that must fail and change nothing: its arguments, what is done to
+// a fresh workspace before it (or nothing), the lines it prints, and a
+// prefix to the program's command (a wrapper that changes how it runs), or
+// none.
+struct FailureCase {
+  const char* what;
+  Workspace::Args args;
+  std::function<void(Workspace&)> setup;
+  std::string out;
+  std::string wrapper = "";
+};
+
+// Runs each case with `command` in a fresh workspace whose Output holds a
+// previous FPools.txt, and checks that it failed with the case's lines,
+// each ending in `line_end`, and changed nothing.
+void ExpectEachFailsAndWritesNothing(
+    const std::vector<FailureCase>& cases,
+    const std::string& command = ProgramUnderTest(),
+    const std::string& line_end = "\n");
+
+// An interrupt as a test raises it, and how a run that it ended ends.
+struct Interrupt {
+  std::string action;  // tovrand_at_step's name for it (testing/at_step.cc)
+  int from_outside;    // the signal that stands for it from outside, or 0
+  int status;          // a run it ended: the exit status, or -1
+  int signal;          // and the signal that ended it, or 0
+};
+
+// The POSIX build's: SIGINT, SIGTERM and SIGHUP, from inside or outside
+// alike, each ending the run by its signal.
+const std::vector<Interrupt>& PosixInterrupts();
+// The Windows build's under Wine: Ctrl-C, which also comes from outside as
+// SIGINT, and Ctrl-Break and the console closing, which come only from
+// tovrand_at_step; each ends the run with the status Wine gives a program
+// that STATUS_CONTROL_C_EXIT ended, its low byte.
+const std::vector<Interrupt>& WindowsInterrupts();
+
 #endif  // TOVRAND_TESTING_WORKSPACE_H_
