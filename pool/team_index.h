@@ -43,8 +43,6 @@ class TeamIndex {
     return teams_.GetText(record, name_, name, name_width_) != 0;
   }
 
-  const RecordTable& table() const { return teams_; }
-
  private:
   const RecordTable& teams_;
   Column name_;
