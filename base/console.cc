@@ -1,15 +1,27 @@
 #include "base/console.h"
 
-#include <cstdio>
 #include <new>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "base/interrupt.h"
+#include "base/line_writer.h"
+#include "base/platform.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <errno.h>
+#include <signal.h>
+#include <unistd.h>
+#endif
 
 #ifdef __MINGW32__
 // Each argument reaches the program as typed: the MinGW-w64 C runtime could
 // otherwise be built to expand wildcards such as * into file names. Defined
-// here, beside the code every main calls, so every program gets it.
+// here, beside the code every main calls, so every program gets it (the
+// wide start-up of wmain reads it too).
 extern "C" {
 int _dowildcard = 0;
 }
@@ -19,33 +31,121 @@ namespace tovrand {
 
 namespace {
 
-class StdoutMessages : public Messages {
- public:
-  void Line(const std::string& text) override {
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fputc('\n', stdout);
+enum class Output { kBytes, kText };
+
+#ifdef _WIN32
+
+constexpr char kLineEnd[] = "\r\n";
+
+bool WriteAll(HANDLE handle, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const DWORD chunk =
+        static_cast<DWORD>(bytes.size() < (1u << 30) ? bytes.size() : 1u << 30);
+    DWORD written = 0;
+    if (!WriteFile(handle, bytes.data(), chunk, &written, nullptr) ||
+        written == 0) {
+      return false;
+    }
+    bytes.remove_prefix(written);
   }
-};
+  return true;
+}
 
-}  // namespace
+bool WriteAllToConsole(HANDLE handle, const std::wstring& text) {
+  const wchar_t* at = text.data();
+  size_t left = text.size();
+  while (left > 0) {
+    DWORD written = 0;
+    const DWORD chunk = static_cast<DWORD>(left < 32768 ? left : 32768);
+    if (!WriteConsoleW(handle, at, chunk, &written, nullptr) || written == 0)
+      return false;
+    at += written;
+    left -= written;
+  }
+  return true;
+}
 
-int RunOnConsole(ProgramBody body, int argc, char** argv) {
+LineWriter::Write StandardOutput(Output output) {
+  HANDLE handle = GetStdHandle(STD_OUTPUT_HANDLE);
+  DWORD mode = 0;
+  // A console takes UTF-16 whatever its code page; a file, a pipe or NUL
+  // gets the bytes.
+  if (output == Output::kText && handle != nullptr &&
+      handle != INVALID_HANDLE_VALUE && GetFileType(handle) == FILE_TYPE_CHAR &&
+      GetConsoleMode(handle, &mode)) {
+    return [handle](std::string_view bytes) {
+      return WriteAllToConsole(handle, WideFromUtf8(bytes));
+    };
+  }
+  return [handle](std::string_view bytes) { return WriteAll(handle, bytes); };
+}
+
+#else
+
+constexpr char kLineEnd[] = "\n";
+
+LineWriter::Write StandardOutput(Output output) {
+  // Writing to a pipe whose reader has gone fails with EPIPE instead of
+  // ending the program, so that tovdiff can say it failed by its status.
+  // tovrand keeps the system's default.
+  if (output == Output::kText) signal(SIGPIPE, SIG_IGN);
+  return [](std::string_view bytes) {
+    while (!bytes.empty()) {
+      const ssize_t written = write(STDOUT_FILENO, bytes.data(), bytes.size());
+      if (written < 0 && errno == EINTR) continue;
+      if (written <= 0) return false;
+      bytes.remove_prefix(static_cast<size_t>(written));
+    }
+    return true;
+  };
+}
+
+#endif
+
+int RunBody(ProgramBody body, int argc, const char* const* argv, Output output,
+            const char* out_of_memory) {
   HandleInterrupts();
-  StdoutMessages messages;
+  LineWriter out(kLineEnd, StandardOutput(output));
+  // Made now, while there is memory: the writer's block always has room
+  // for it.
+  const std::string no_memory_line(out_of_memory);
   int status = 1;
   // The product throws none; the standard library's containers may throw
   // bad_alloc when memory runs out, which is a fatal stop.
   try {
-    status = body(argc, argv, &messages);
+    status = body(argc, argv, &out);
   } catch (const std::bad_alloc&) {
-    messages.Line("malloc failed");
+    out.Line(no_memory_line);
     status = 1;
   } catch (...) {
-    messages.Line("Internal error");
+    out.Line("Internal error");
     status = 1;
   }
-  std::fflush(stdout);
-  return status;
+  const bool written = out.Flush();
+  return output == Output::kText && !written ? 1 : status;
 }
+
+}  // namespace
+
+int RunOnConsole(ProgramBody body, int argc, char** argv) {
+  return RunBody(body, argc, argv, Output::kBytes, "malloc failed");
+}
+
+int RunTextOnConsole(ProgramBody body, const char* out_of_memory, int argc,
+                     char** argv) {
+  return RunBody(body, argc, argv, Output::kText, out_of_memory);
+}
+
+#ifdef _WIN32
+int RunTextOnConsole(ProgramBody body, const char* out_of_memory, int argc,
+                     wchar_t** argv) {
+  std::vector<std::string> args;
+  std::vector<const char*> pointers;
+  for (int i = 0; i < argc; ++i) args.push_back(Utf8FromWide(argv[i]));
+  for (const std::string& arg : args) pointers.push_back(arg.c_str());
+  pointers.push_back(nullptr);
+  return RunBody(body, argc, pointers.data(), Output::kText, out_of_memory);
+}
+#endif
 
 }  // namespace tovrand

@@ -12,6 +12,9 @@ class Messages {
   virtual ~Messages() = default;
   // Writes `text` followed by one newline.
   virtual void Line(const std::string& text) = 0;
+  // Whether a line could not be delivered (a full disk, a closed pipe):
+  // a long report may stop making lines that nobody will read.
+  virtual bool Failed() const { return false; }
 };
 
 }  // namespace tovrand

@@ -40,6 +40,27 @@ void* GrowFileBuffer(void* data, size_t size) {
 
 const char kPathSeparator = '\\';
 
+std::wstring WideFromUtf8(std::string_view text) {
+  if (text.empty()) return std::wstring();
+  const int size = static_cast<int>(text.size());
+  const int length =
+      MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), length);
+  return wide;
+}
+
+std::string Utf8FromWide(std::wstring_view text) {
+  if (text.empty()) return std::string();
+  const int size = static_cast<int>(text.size());
+  const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr,
+                                         0, nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), size, utf8.data(), length,
+                      nullptr, nullptr);
+  return utf8;
+}
+
 namespace {
 
 FileStamp StampFrom(const BY_HANDLE_FILE_INFORMATION& info) {
@@ -59,7 +80,7 @@ std::FILE* OpenRegularFile(const std::string& path, FileStamp* stamp) {
   // program can still write, rename or replace the file while it is read.
   // No security attributes: the handle is not inherited.
   HANDLE handle =
-      CreateFileA(path.c_str(), GENERIC_READ,
+      CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ,
                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
@@ -101,9 +122,10 @@ bool FileInformationOf(const std::string& path,
                        BY_HANDLE_FILE_INFORMATION* info) {
   // Opened for no access at all, only to ask what it is; a directory needs
   // the backup-semantics flag to be opened.
-  HANDLE handle = CreateFileA(
-      path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE handle =
+      CreateFileW(WideFromUtf8(path).c_str(), 0,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   const bool ok = GetFileInformationByHandle(handle, info) != 0;
   CloseHandle(handle);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace tovrand {
 
@@ -25,6 +26,9 @@ struct FileStamp {
   }
   bool operator!=(const FileStamp& other) const { return !(*this == other); }
 };
+
+// Paths are UTF-8; on Windows files are opened by their wide names, so any
+// name works whatever the ANSI code page.
 
 // Opens `path` for binary reading if it is a regular file, after following
 // links, and sets `stamp` to its stamp then. Returns null when it cannot be
@@ -58,6 +62,13 @@ struct FileStamp {
 // whether `size` bytes may be had (`growing`: to grow a buffer), or none
 // (null, as in the programs): where a test makes memory run out.
 void SetFileBufferHook(bool (*may_have)(size_t size, bool growing));
+
+#ifdef _WIN32
+// Text between UTF-8, as the programs hold it, and UTF-16, as Windows takes
+// file names and console text. A byte that is not UTF-8 becomes U+FFFD.
+std::wstring WideFromUtf8(std::string_view text);
+std::string Utf8FromWide(std::wstring_view text);
+#endif
 
 // This process's id, one of the things that make temporary names unique.
 long ProcessId();

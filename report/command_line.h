@@ -13,6 +13,12 @@ namespace tovrand {
 // with status 1. Otherwise as Diff.
 [[nodiscard]] int RunDiff(int argc, const char* const* argv, Messages* out);
 
+// What tovdiff says when memory runs out other than for a file's bytes
+// (those name the file), ending with status 1.
+inline constexpr char kReportOutOfMemory[] =
+    "Out of memory: the report could not be made";
+[[nodiscard]] int RunDiff(int argc, const char* const* argv, Messages* out);
+
 }  // namespace tovrand
 
 #endif  // TOVRAND_REPORT_COMMAND_LINE_H_

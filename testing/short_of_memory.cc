@@ -16,9 +16,9 @@
 #include <new>
 #include <string>
 
-#include "report/command_line.h"
 #include "app/run.h"
 #include "base/console.h"
+#include "report/command_line.h"
 #include "testing/file_buffer_shortage.h"
 
 namespace {
@@ -65,6 +65,10 @@ int main(int argc, char** argv) {
   if (limited) g_limit = std::strtoul(argv[2] + 4, nullptr, 10);
   FileBufferShortage shortage(buffer ? 1 : 0, grow);
   argv[2] = argv[1];
-  return tovrand::RunOnConsole(limited ? ShortBody : g_program, argc - 2,
-                               argv + 2);
+  tovrand::ProgramBody body = limited ? ShortBody : g_program;
+  if (g_program == tovrand::RunDiff) {
+    return tovrand::RunTextOnConsole(body, tovrand::kReportOutOfMemory,
+                                     argc - 2, argv + 2);
+  }
+  return tovrand::RunOnConsole(body, argc - 2, argv + 2);
 }
