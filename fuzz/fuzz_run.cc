@@ -104,13 +104,18 @@ void CheckDiff(bool run_succeeded) {
   const int status = tovrand::RunDiff(1, argv, &report);
   Check(status == 0 || (status == 1 && report.lines.size() == 1),
         "tovdiff compares, or says in one line why it cannot");
+  // A layout with slots outside a record: tovdiff says first that it leaves
+  // them out, and what tovrand wrote there differs as other bytes.
+  const bool slots_left_out =
+      !report.lines.empty() && report.lines[0].rfind("Warning: ", 0) == 0;
   for (const std::string& line : report.lines) {
     for (char c : line) {
       Check(static_cast<unsigned char>(c) >= 0x20 && c != 0x7F,
             "tovdiff's lines hold no control character");
     }
     if (run_succeeded && status == 0) {
-      Check(line.find("outside the Quantity fields") == std::string::npos &&
+      Check((slots_left_out ||
+             line.find("outside the Quantity fields") == std::string::npos) &&
                 line.find("records were compared") == std::string::npos,
             "after a run tovdiff finds only quantities changed");
     }

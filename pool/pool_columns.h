@@ -22,15 +22,19 @@ struct SlotColumns {
 
   std::vector<Column> team_class;  // [k - 1] is `Team Class k`
   std::vector<Column> quantity;    // [k - 1] is `Quantity k`
+  // [k - 1]: whether the fields of slot k that the layout has lie whole
+  // inside their record. A layout may place them anywhere, even in the next
+  // record or before the first.
+  std::vector<bool> inside_record;
 };
 
 // What a pool is: the FPools columns both programs read, resolved once.
 struct PoolColumns {
   explicit PoolColumns(const RecordTable& fpools);
 
-  // The pool's `Name`, up to the first NUL or the column's width (no limit
-  // when the layout gives it no positive width); false when the field cannot
-  // be read.
+  // The pool's `Name`, up to the first NUL, the column's width (when
+  // positive) or the end of the record; false when the field cannot be
+  // read.
   [[nodiscard]] bool Name(const RecordTable& fpools, int index,
                           std::string_view* text) const {
     return fpools.GetText(index, name, text, name_width) != 0;
@@ -74,6 +78,11 @@ SlotWalk VisitSlots(const RecordTable& fpools, const SlotColumns& slots,
 // next record: the bytes are marked where the field is.
 void MarkQuantityBytes(const RecordTable& fpools, const SlotColumns& slots,
                        int index, std::vector<bool>* bytes);
+
+// For each byte of a record, whether it belongs to the `Quantity k` field
+// of a slot that lies inside the record (SlotColumns::inside_record).
+std::vector<bool> QuantityBytesOfRecord(const RecordTable& fpools,
+                                        const SlotColumns& slots);
 
 }  // namespace tovrand
 

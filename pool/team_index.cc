@@ -5,7 +5,7 @@ namespace tovrand {
 TeamIndex::TeamIndex(const RecordTable& teams)
     : teams_(teams),
       name_(teams.Find("Name")),
-      name_width_(teams.WidthLimit("Name")),
+      name_width_(teams.TextLimit("Name")),
       type_(teams.Find("Type")),
       first_record_(kTeamClasses, -1) {
   const Column class_column = teams.Find("Class");

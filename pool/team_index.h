@@ -37,8 +37,8 @@ class TeamIndex {
   [[nodiscard]] bool Type(int record, int* type) const {
     return teams_.GetWord(record, type_, type) != 0;
   }
-  // The record's `Name`, up to the first NUL or the column's width; false
-  // when it cannot be read.
+  // The record's `Name`, up to the first NUL, the column's width (when
+  // positive) or the end of the record; false when it cannot be read.
   [[nodiscard]] bool Name(int record, std::string_view* name) const {
     return teams_.GetText(record, name_, name, name_width_) != 0;
   }

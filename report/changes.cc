@@ -1,18 +1,41 @@
 #include "report/changes.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "pool/team_types.h"
 #include "report/text.h"
 
 namespace tovrand {
 
-Changes FindChanges(const RecordTable& before, const RecordTable& after,
-                    const PoolColumns& pool, const SideTeams& teams) {
-  Changes changes;
+namespace {
+
+// The slots whose quantities are compared: those inside their record, each
+// field once, as the first slot whose `Quantity` it is.
+std::vector<size_t> ComparedSlots(const RecordTable& fpools,
+                                  const SlotColumns& slots) {
+  std::vector<bool> taken(static_cast<size_t>(fpools.recordSize()));
+  std::vector<size_t> compared;
+  for (size_t k = 0; k < slots.size(); ++k) {
+    if (!slots.inside_record[k] || !slots.quantity[k].found) continue;
+    const size_t at = static_cast<size_t>(slots.quantity[k].offset);
+    if (taken[at]) continue;
+    taken[at] = true;
+    compared.push_back(k);
+  }
+  return compared;
+}
+
+}  // namespace
+
+ChangeSummary ReportChanges(const RecordTable& before, const RecordTable& after,
+                            const PoolColumns& pool, const SideTeams& teams,
+                            Messages* out) {
+  ChangeSummary changes;
+  const std::vector<size_t> compared = ComparedSlots(before, pool.slots);
   const int records = std::min(before.recordCount(), after.recordCount());
-  for (int i = 0; i < records; ++i) {
-    for (size_t k = 0; k < pool.slots.size(); ++k) {
+  for (int i = 0; i < records && !out->Failed(); ++i) {
+    for (const size_t k : compared) {
       int old_quantity = 0;
       int new_quantity = 0;
       if (!before.GetWord(i, pool.slots.quantity[k], &old_quantity) ||
@@ -30,10 +53,11 @@ Changes FindChanges(const RecordTable& before, const RecordTable& after,
           before.GetWord(i, pool.slots.team_class[k], &team_class)
               ? DescribeTeam(teams.Of(TeamSideOf(nationality)), team_class)
               : "no team";
-      changes.lines.push_back(DescribePool(before, pool, i) + ", slot " +
-                              std::to_string(k + 1) + ", " + team + ": " +
-                              std::to_string(old_quantity) + " -> " +
-                              std::to_string(new_quantity));
+      out->Line(DescribePool(before, pool, i) + ", slot " +
+                std::to_string(k + 1) + ", " + team + ": " +
+                std::to_string(old_quantity) + " -> " +
+                std::to_string(new_quantity));
+      ++changes.lines;
     }
   }
   return changes;
@@ -53,6 +77,7 @@ Totals SumQuantities(const RecordTable& fpools, const PoolColumns& pool,
     const TeamIndex& side_teams = teams.Of(TeamSideOf(nationality));
     int64_t(&sums)[2] = totals.sum[nationality][date == 0 ? 0 : 1];
     VisitSlots(fpools, pool.slots, i, [&](size_t k, int team_class) {
+      if (!pool.slots.inside_record[k]) return false;
       const int record = side_teams.RecordOf(team_class);
       if (record < 0) {
         if (totals.unmatched++ == 0) {

@@ -3,8 +3,8 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
+#include "base/messages.h"
 #include "pool/pool_columns.h"
 #include "pool/sides.h"
 #include "pool/team_index.h"
@@ -13,20 +13,26 @@
 namespace tovrand {
 
 // The changed quantities of two FPools files, over the records both hold
-// whole: one line per `Quantity k` field whose value differs, in file order,
+// whole, each line written to `out` as it is found: one per `Quantity k`
+// field whose value differs, in file order,
 //   "<pool> (<side>, date <d>), slot <k>, <team> (<type>): <old> -> <new>"
 // where the team is the first record of the slot's class in the team table
-// tovrand would look it up in (TeamSideOf).
-struct Changes {
-  std::vector<std::string> lines;
+// tovrand would look it up in (TeamSideOf). Only slots that lie inside their
+// record are compared, and a field that the `Quantity` of an earlier slot
+// names too (columns of no width) only as that slot's: so there are never
+// more lines than bytes in the files. Stops once `out` has failed.
+struct ChangeSummary {
+  int64_t lines = 0;
   bool side_changed[kSides] = {false, false};  // a pool of the side changed
 };
-Changes FindChanges(const RecordTable& before, const RecordTable& after,
-                    const PoolColumns& pool, const SideTeams& teams);
+ChangeSummary ReportChanges(const RecordTable& before, const RecordTable& after,
+                            const PoolColumns& pool, const SideTeams& teams,
+                            Messages* out);
 
 // The sums of one FPools file, as tovrand reads its pools (the slots up to
-// the first negative class): by side, date group (0: date 0, 1: other
-// dates) and category (0: tank, 1: infantry).
+// the first negative class, and here before the first slot that lies
+// outside its record): by side, date group (0: date 0, 1: other dates) and
+// category (0: tank, 1: infantry).
 struct Totals {
   int64_t sum[kSides][2][2] = {};
   // Slots whose class no record of their side's team table has.

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/file_io.h"
+#include "base/platform.h"
 #include "pool/pool_columns.h"
 #include "pool/sides.h"
 #include "pool/team_index.h"
@@ -18,25 +19,40 @@ namespace tovrand {
 
 namespace {
 
-// The line for a file that could not be read: as tovrand words it, but
-// running out of memory names the file.
-std::string CannotRead(ReadResult result, const std::string& path) {
+// The paths as the report shows them.
+DiffFiles Shown(const DiffFiles& files) {
+  DiffFiles shown;
+  shown.before = ShownPath(files.before);
+  shown.after = ShownPath(files.after);
+  shown.layout = ShownPath(files.layout);
+  shown.allied_teams = ShownPath(files.allied_teams);
+  shown.german_teams = ShownPath(files.german_teams);
+  return shown;
+}
+
+// The line for a file that could not be read, `shown` as the report shows
+// its path: as tovrand words it, but running out of memory names the file.
+std::string CannotRead(ReadResult result, const std::string& shown) {
   if (result == ReadResult::kNoMemory || result == ReadResult::kNoMemoryToGrow)
-    return "Out of memory reading " + path;
-  return ReadFailureLine(result, path);
+    return "Out of memory reading " + shown;
+  return ReadFailureLine(result, shown);
 }
 
 // Reads the layout of each table from the layout file, and checks that it
 // has what the report reads. On failure sets `*failure` to the line.
-bool LoadLayout(const std::string& path, GameTables* tables,
-                std::string* failure) {
+bool LoadLayout(const std::string& path, const std::string& shown,
+                GameTables* tables, std::string* failure) {
   ReadResult result = ReadResult::kOk;
   LayoutError error;
   if (!ReadLayoutFile(path, tables, &result, &error)) {
     // The error's text may quote the layout's bytes: a type letter, a name.
-    *failure = result != ReadResult::kOk
-                   ? CannotRead(result, path)
-                   : path + ": " + OnOneLine(error.Text());
+    if (result != ReadResult::kOk) {
+      *failure = CannotRead(result, shown);
+    } else if (error.kind == LayoutError::Kind::kUtf16) {
+      *failure = error.Text(shown);
+    } else {
+      *failure = shown + ": " + OnOneLine(error.Text(""));
+    }
     return false;
   }
   const struct {
@@ -52,13 +68,13 @@ bool LoadLayout(const std::string& path, GameTables* tables,
   };
   for (const auto& need : kNeeds) {
     if (need.table->recordSize() <= 0) {
-      *failure = path + " has no [" + need.section + "] section";
+      *failure = shown + " has no [" + need.section + "] section";
       return false;
     }
     for (const char* column : need.columns) {
       if (!need.table->Find(column).found) {
         *failure =
-            path + ": [" + need.section + "] has no \"" + column + "\" column";
+            shown + ": [" + need.section + "] has no \"" + column + "\" column";
         return false;
       }
     }
@@ -68,28 +84,38 @@ bool LoadLayout(const std::string& path, GameTables* tables,
 
 // Loads a data file into `table`, whose layout is set.
 bool LoadData(RecordTable* table, const std::string& path,
-              std::string* failure) {
+              const std::string& shown, std::string* failure) {
   ReadResult result = ReadResult::kOk;
   if (table->Load(path, &result)) return true;
-  *failure = CannotRead(result, path);
+  *failure = CannotRead(result, shown);
   return false;
 }
 
 }  // namespace
 
 int Diff(const DiffFiles& files, Messages* out) {
+  const DiffFiles shown = Shown(files);
+  // Compared with itself, a file would show no change and its warnings
+  // twice, which says nothing of a run.
+  if (SameFile(files.before, files.after)) {
+    out->Line(shown.before + " and " + shown.after +
+              " are the same file: nothing to compare");
+    return 1;
+  }
   GameTables tables;  // fpools: the input
   RecordTable after;
   std::string failure;
-  if (!LoadLayout(files.layout, &tables, &failure)) {
+  if (!LoadLayout(files.layout, shown.layout, &tables, &failure)) {
     out->Line(failure);
     return 1;
   }
   after.SetLayout(tables.fpools.recordSize(), tables.fpools.columns());
-  if (!LoadData(&tables.fpools, files.before, &failure) ||
-      !LoadData(&after, files.after, &failure) ||
-      !LoadData(&tables.alsteams, files.allied_teams, &failure) ||
-      !LoadData(&tables.geteams, files.german_teams, &failure)) {
+  if (!LoadData(&tables.fpools, files.before, shown.before, &failure) ||
+      !LoadData(&after, files.after, shown.after, &failure) ||
+      !LoadData(&tables.alsteams, files.allied_teams, shown.allied_teams,
+                &failure) ||
+      !LoadData(&tables.geteams, files.german_teams, shown.german_teams,
+                &failure)) {
     out->Line(failure);
     return 1;
   }
@@ -97,16 +123,19 @@ int Diff(const DiffFiles& files, Messages* out) {
   const SideTeams teams(tables);
   const PoolColumns pool(before);
 
-  const Changes changes = FindChanges(before, after, pool, teams);
+  // Said first, as it tells which slots the lines below leave out.
+  const std::string outside =
+      SlotsOutsideWarning(shown.layout, before, pool.slots);
+  if (!outside.empty()) {
+    out->Line(outside);
+    out->Line("");
+  }
+  const ChangeSummary changes = ReportChanges(before, after, pool, teams, out);
   const Totals totals_before = SumQuantities(before, pool, teams);
   const Totals totals_after = SumQuantities(after, pool, teams);
-  const std::vector<std::string> warnings =
-      Warnings(files, tables, after, pool, totals_before, totals_after);
-
-  if (changes.lines.empty()) {
+  if (changes.lines == 0) {
     out->Line("No quantity changed");
   } else {
-    for (const std::string& line : changes.lines) out->Line(line);
     out->Line("");
     for (int side = 0; side < kSides; ++side) {
       if (!changes.side_changed[side]) continue;
@@ -118,6 +147,8 @@ int Diff(const DiffFiles& files, Messages* out) {
       }
     }
   }
+  const std::vector<std::string> warnings =
+      Warnings(shown, tables, after, pool, totals_before, totals_after);
   if (!warnings.empty()) {
     out->Line("");
     for (const std::string& line : warnings) out->Line(line);

@@ -19,7 +19,9 @@ struct DiffFiles {
 };
 
 // Compares `files.before` with `files.after`, both read with the [FPools]
-// layout, and writes the report to `out`:
+// layout, and writes the report to `out`, as it goes:
+//  - when slots of the layout lie outside a record, a warning that they are
+//    not compared, and an empty line;
 //  - one line per `Quantity k` field whose value differs, in file order
 //    (report/changes.h);
 //  - then, for Allied and then German when a pool of that side has a
@@ -27,8 +29,10 @@ struct DiffFiles {
 //  - or "No quantity changed" in place of both;
 //  - then one "Warning: " line for each way the files do not fit their
 //    layout or differ other than in quantities (report/warnings.h).
-// An empty line separates the three parts. Returns 0 when it could compare;
-// 1 after one line that names the file and the reason when it could not.
+// An empty line separates the three parts. Paths are shown as ShownPath
+// (report/text.h) shows them. Returns 0 when it could compare; 1 after one
+// line that names the file and the reason when it could not, or that says
+// `files.before` and `files.after` are the same file.
 [[nodiscard]] int Diff(const DiffFiles& files, Messages* out);
 
 }  // namespace tovrand

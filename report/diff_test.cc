@@ -1,16 +1,15 @@
-#include "report/command_line.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <utility>
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "pool/team_types.h"
+#include "report/command_line.h"
 #include "testing/collected_messages.h"
 #include "testing/data_builder.h"
 #include "testing/file_buffer_shortage.h"
@@ -39,8 +38,8 @@ struct DataFolder {
   std::string after = before;
   std::vector<Team> allied = kAlliedTeams;
   std::vector<Team> german = kGermanTeams;
-  std::string allied_tail;     // bytes after AlsTeams.txt's records
-  std::string german_tail;     // bytes after GETeams.txt's records
+  std::string allied_tail;           // bytes after AlsTeams.txt's records
+  std::string german_tail;           // bytes after GETeams.txt's records
   std::vector<std::string> missing;  // files not written
   // Files made this many bytes long; the bytes they gain are a hole that
   // takes no disk space.
@@ -121,7 +120,8 @@ TEST(DiffTest, Reports) {
         "Tank): 12 -> 6",
         "Kampfgruppe Sud (German, date 1943), slot 2, Grenadiers (Rifle): "
         "4 -> 2",
-        "", "German, date 0, tank: 24 -> 24", "German, date 0, infantry: 4 -> 4",
+        "", "German, date 0, tank: 24 -> 24",
+        "German, date 0, infantry: 4 -> 4",
         "German, other dates, tank: 12 -> 6",
         "German, other dates, infantry: 4 -> 2"}},
       // The Jeep counts as a tank; the truck in no category.
@@ -150,7 +150,8 @@ TEST(DiffTest, Reports) {
        },
        {"Kampfgruppe Sud (German, date 1943), slot 2, class 99 (no team): "
         "4 -> 3",
-        "", "German, date 0, tank: 24 -> 24", "German, date 0, infantry: 4 -> 4",
+        "", "German, date 0, tank: 24 -> 24",
+        "German, date 0, infantry: 4 -> 4",
         "German, other dates, tank: 12 -> 12",
         "German, other dates, infantry: 0 -> 0", "",
         "Warning: FPools.txt: 1 slot holds a class that no team record of its "
@@ -274,15 +275,15 @@ TEST(DiffTest, Reports) {
          const std::string from =
              "[GETeams]\r\n\"Name\",S,40\r\n\"Class\",W\r\n\"Type\",W\r\n"
              "\"Cost\",W\r\n\"Reserved\",S,214\r\n";
-         f->layout.replace(f->layout.find(from), from.size(),
-                           "[GETeams]\r\n\"Name\",S,40\r\n\"Class\",W\r\n"
-                           "\"Cost\",W\r\n\"Reserved\",S,216\r\n\"Type\",W\r\n");
+         f->layout.replace(
+             f->layout.find(from), from.size(),
+             "[GETeams]\r\n\"Name\",S,40\r\n\"Class\",W\r\n"
+             "\"Cost\",W\r\n\"Reserved\",S,216\r\n\"Type\",W\r\n");
          SetQuantity(&f->after, 0, 3, 1);
        },
        {"Kampfgruppe Nord (German, date 0), slot 3, Opel Blitz (unknown "
         "type): 3 -> 1",
-        "", "German, date 0, tank: 0 -> 0",
-        "German, date 0, infantry: 0 -> 0",
+        "", "German, date 0, tank: 0 -> 0", "German, date 0, infantry: 0 -> 0",
         "German, other dates, tank: 0 -> 0",
         "German, other dates, infantry: 0 -> 0", "",
         "Warning: Tables.ini: the [GETeams] columns run to byte 262, past the "
@@ -359,6 +360,71 @@ TEST(DiffTest, Reports) {
         "Warning: 2 bytes differ outside the Quantity fields; the first is "
         "byte 48 of Kampfgruppe Nord (German, date 0), in column \"Team "
         "Class 2\""}},
+      // The game's files are Windows-1252: letters show as themselves,
+      // bytes that code page leaves undefined as '?'.
+      {"Windows-1252 names",
+       [](DataFolder* f) {
+         Rename(f, 1,
+                "Panzergruppe S\xFC"
+                "d F\xFChrer");
+         f->german[0].name = "\x80\x81\x8A\x9F\xA0\xE9\xFF";
+         SetQuantity(&f->after, 1, 1, 6);
+       },
+       {"Panzergruppe S\xC3\xBC"
+        "d F\xC3\xBChrer (German, date 1943), slot 1, "
+        "\xE2\x82\xAC?\xC5\xA0\xC5\xB8\xC2\xA0\xC3\xA9\xC3\xBF (Medium Tank): "
+        "12 -> 6",
+        "", "German, date 0, tank: 24 -> 24",
+        "German, date 0, infantry: 4 -> 4",
+        "German, other dates, tank: 12 -> 6",
+        "German, other dates, infantry: 4 -> 4"}},
+      {"a layout saved with a UTF-8 mark",
+       [](DataFolder* f) {
+         f->layout = "\xEF\xBB\xBF" + f->layout;
+         SetQuantity(&f->after, 1, 2, 2);
+       },
+       {"Kampfgruppe Sud (German, date 1943), slot 2, Grenadiers (Rifle): "
+        "4 -> 2",
+        "", "German, date 0, tank: 24 -> 24",
+        "German, date 0, infantry: 4 -> 4",
+        "German, other dates, tank: 12 -> 12",
+        "German, other dates, infantry: 4 -> 2"}},
+      // A Name of no width, last in the record, ends with the record: it
+      // does not run on into the next pool's name.
+      {"a name of no width",
+       [](DataFolder* f) {
+         f->layout.replace(f->layout.find("\"Name\",S,40\r\n\"Nationality\""),
+                           11, "\"Unnamed\",S,40\r\n");
+         f->layout.replace(f->layout.find("\"Reserved\",S,300"), 17,
+                           "\"Reserved\",S,296\r\n\"Name\",S,0");
+         for (std::string* pools : {&f->before, &f->after})
+           pools->replace(testdata::kPoolSize * 2 - 4, 4, "ABCD");
+         SetQuantity(&f->after, 1, 1, 6);
+       },
+       {"ABCD (German, date 1943), slot 1, Panzer IV (Medium Tank): 12 -> 6",
+        "", "German, date 0, tank: 24 -> 24",
+        "German, date 0, infantry: 4 -> 4",
+        "German, other dates, tank: 12 -> 6",
+        "German, other dates, infantry: 4 -> 4"}},
+      // Slot 21 of each pool would be the next pool's slot 1: it is not
+      // compared, and the warning that says so comes first.
+      {"slot columns past the record",
+       [](DataFolder* f) {
+         f->layout.replace(f->layout.find("\"Reserved\",S,300\r\n"), 19,
+                           "\"Reserved\",S,300\r\n\"Pad\",S,44\r\n"
+                           "\"Team Class 21\",W\r\n\"Quantity 21\",W\r\n");
+         SetQuantity(&f->after, 1, 1, 6);
+       },
+       {"Warning: Tables.ini: the [FPools] columns run to byte 472, past the "
+        "end of its 424-byte records; 1 slot that lies outside a record is "
+        "not compared",
+        "",
+        "Kampfgruppe Sud (German, date 1943), slot 1, Panzer IV (Medium "
+        "Tank): 12 -> 6",
+        "", "German, date 0, tank: 24 -> 24",
+        "German, date 0, infantry: 4 -> 4",
+        "German, other dates, tank: 12 -> 6",
+        "German, other dates, infantry: 4 -> 4"}},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
@@ -403,14 +469,21 @@ TEST(DiffTest, FailsWithOneLineNamingTheFile) {
        "Tables.ini: [FPools] has no \"Date\" column"},
       {"no Quantity 1", layout_with("\"Quantity 1\"", "\"Qty 1\""),
        "Tables.ini: [FPools] has no \"Quantity 1\" column"},
-      {"no Type", layout_with("[GETeams]\r\n\"Name\",S,40\r\n\"Class\",W\r\n\"Type\"",
-                              "[GETeams]\r\n\"Name\",S,40\r\n\"Class\",W\r\n\"Kind\""),
+      {"no Type",
+       layout_with("[GETeams]\r\n\"Name\",S,40\r\n\"Class\",W\r\n\"Type\"",
+                   "[GETeams]\r\n\"Name\",S,40\r\n\"Class\",W\r\n\"Kind\""),
        "Tables.ini: [GETeams] has no \"Type\" column"},
       {"a bad type letter", layout_with("\"Date\",W", "\"Date\",Q"),
        "Tables.ini: Unknown col type: Q"},
       {"a control character for a type letter",
        layout_with("\"Date\",W", "\"Date\",\x1b"),
        "Tables.ini: Unknown col type: ?"},
+      {"a Windows-1252 letter for a type letter",
+       layout_with("\"Date\",W", "\"Date\",\xDC"),
+       "Tables.ini: Unknown col type: \xC3\x9C"},
+      {"a layout saved as UTF-16",
+       [](DataFolder* f) { f->layout = "\xFF\xFE;\0 \0"; },
+       "Tables.ini is saved as UTF-16: save it as ANSI or UTF-8"},
       {"a layout too large", too_large("Tables.ini"),
        "Tables.ini is too large: more than 2147483647 bytes"},
       {"an input too large", too_large("FPools.txt"),
@@ -468,13 +541,31 @@ TEST(DiffTest, CommandLine) {
       {{"FPools.txt"}, 1, {usage}},
       {{"a", "b", "c"}, 1, {usage}},
       {{"a", "b", "c", "d", "e", "f"}, 1, {usage}},
-      // Two files: the layout and team files of the folder.
-      {{"Output/FPools.txt", "Output/FPools.txt"}, 0, {"No quantity changed"}},
+      // Two files: the layout and team files of the folder. One file twice,
+      // by any path, is no comparison.
+      {{"Output/FPools.txt", "Output/FPools.txt"},
+       1,
+       {"Output/FPools.txt and Output/FPools.txt are the same file: nothing "
+        "to compare"}},
+      {{"FPools.txt", "./FPools.txt"},
+       1,
+       {"FPools.txt and ./FPools.txt are the same file: nothing to compare"}},
+      // Paths are shown as characters on one line, an empty one as "".
+      {{"", "Output/FPools.txt"}, 1, {"Cannot open \"\""}},
+      {{"FPools\x1B[2J\n.txt", "Output/FPools.txt"},
+       1,
+       {"Cannot open FPools?[2J?.txt"}},
+      {{"\xD0\x94\xD0\xB0\xD0\xBD\xD0\xBD\xD1\x8B\xD0\xB5/FPools.txt",
+        "\xFC.txt"},
+       1,
+       {"Cannot open "
+        "\xD0\x94\xD0\xB0\xD0\xBD\xD0\xBD\xD1\x8B\xD0\xB5/FPools.txt"}},
       {{"FPools.txt", "Output/FPools.txt"},
        0,
        {"Task Force Able (Allied, date 0), slot 1, Sherman (Medium Tank): "
         "10 -> 5",
-        "", "Allied, date 0, tank: 10 -> 5", "Allied, date 0, infantry: 10 -> 10",
+        "", "Allied, date 0, tank: 10 -> 5",
+        "Allied, date 0, infantry: 10 -> 10",
         "Allied, other dates, tank: 10 -> 10",
         "Allied, other dates, infantry: 10 -> 10"}},
       // Five: each file in its place (here the team files swapped, so the

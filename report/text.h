@@ -10,12 +10,24 @@
 
 namespace tovrand {
 
-// Text from the files as part of one line: a control character (which
-// could end the line or drive the terminal) shows as '?'.
+// The report is UTF-8 text. What it quotes from outside is shown as the
+// characters it holds, on one line: a control character (C0, DEL or C1,
+// which could end the line or drive the terminal), and a byte that stands
+// for no character, show as '?'.
+
+// Text from the game's files (data and layout), which are Windows-1252:
+// "S\xFCd" shows as "Süd". The five bytes that code page leaves undefined
+// (81 8D 8F 90 9D) show as '?'.
 std::string OnOneLine(std::string_view text);
 
-// A fixed-width field's text on one line, without the blanks that pad it.
+// A fixed-width field's text as OnOneLine shows it, without the blanks that
+// pad it.
 std::string Printable(std::string_view text);
+
+// A path as given on the command line, which is UTF-8 (on Windows, made so
+// from the wide arguments): bytes that are not UTF-8 show as '?', and an
+// empty path as "".
+std::string ShownPath(std::string_view path);
 
 // "Panzer Lehr (German, date 0)"; a pool without a name is numbered from 1,
 // a nationality that is no side's shows as its number.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "report/text.h"
 
@@ -9,21 +10,29 @@ namespace tovrand {
 
 namespace {
 
-// The layout's columns reach past the end of the record.
-void CheckColumnsFit(const std::string& layout, const char* section,
-                     const RecordTable& table, std::vector<std::string>* out) {
+// Where the layout's columns end: the furthest byte any reaches.
+int64_t ColumnsEnd(const RecordTable& table) {
   int64_t at = 0;
   int64_t end = 0;
   for (const ColumnDef& def : table.columns()) {
     at += def.width;
     end = std::max(end, at);
   }
-  if (end > table.recordSize()) {
-    out->push_back("Warning: " + layout + ": the [" + section +
-                   "] columns run to byte " + std::to_string(end) +
-                   ", past the end of its " +
-                   std::to_string(table.recordSize()) + "-byte records");
-  }
+  return end;
+}
+
+std::string RunPastText(const std::string& layout, const char* section,
+                        const RecordTable& table) {
+  return "Warning: " + layout + ": the [" + section + "] columns run to byte " +
+         std::to_string(ColumnsEnd(table)) + ", past the end of its " +
+         std::to_string(table.recordSize()) + "-byte records";
+}
+
+// The layout's columns reach past the end of the record.
+void CheckColumnsFit(const std::string& layout, const char* section,
+                     const RecordTable& table, std::vector<std::string>* out) {
+  if (ColumnsEnd(table) > table.recordSize())
+    out->push_back(RunPastText(layout, section, table));
 }
 
 // The file ends part way through a record.
@@ -50,17 +59,27 @@ void CheckOtherBytes(const RecordTable& before, const RecordTable& after,
   const int32_t records = std::min(before.recordCount(), after.recordCount());
   const int64_t whole = static_cast<int64_t>(records) * size;
   const int64_t common = std::min(before.length(), after.length());
-  std::vector<bool> in_quantity(static_cast<size_t>(common), false);
-  for (int i = 0; i < records; ++i)
-    MarkQuantityBytes(before, pool.slots, i, &in_quantity);
+  const std::vector<bool> in_quantity =
+      QuantityBytesOfRecord(before, pool.slots);
+  const unsigned char* old_bytes = before.data();
+  const unsigned char* new_bytes = after.data();
   int64_t differing = 0;
   int64_t first = -1;
-  for (int64_t at = 0; at < common; ++at) {
-    if (before.data()[at] == after.data()[at] ||
-        in_quantity[static_cast<size_t>(at)]) {
-      continue;
+  // A record at a time: most are the same but for their quantities.
+  for (int64_t start = 0; start < common;) {
+    const bool in_record = start < whole;
+    const int64_t end = in_record ? start + size : common;
+    const size_t span = static_cast<size_t>(end - start);
+    if (std::memcmp(old_bytes + start, new_bytes + start, span) != 0) {
+      for (int64_t at = start; at < end; ++at) {
+        if (old_bytes[at] == new_bytes[at] ||
+            (in_record && in_quantity[static_cast<size_t>(at - start)])) {
+          continue;
+        }
+        if (differing++ == 0) first = at;
+      }
     }
-    if (differing++ == 0) first = at;
+    start = end;
   }
   if (differing == 0) return;
 
@@ -84,6 +103,25 @@ void CheckOtherBytes(const RecordTable& before, const RecordTable& after,
 
 }  // namespace
 
+std::string SlotsOutsideWarning(const std::string& layout,
+                                const RecordTable& fpools,
+                                const SlotColumns& slots) {
+  const int64_t outside =
+      std::count(slots.inside_record.begin(), slots.inside_record.end(), false);
+  if (outside == 0) return "";
+  const std::string count = std::to_string(outside);
+  const std::string size = std::to_string(fpools.recordSize());
+  if (ColumnsEnd(fpools) > fpools.recordSize()) {
+    return RunPastText(layout, "FPools", fpools) + "; " + count +
+           (outside == 1 ? " slot that lies" : " slots that lie") +
+           " outside a record " + (outside == 1 ? "is" : "are") +
+           " not compared";
+  }
+  return "Warning: " + layout + ": " + count + " [FPools] " +
+         (outside == 1 ? "slot lies" : "slots lie") + " outside its " + size +
+         "-byte records and " + (outside == 1 ? "is" : "are") + " not compared";
+}
+
 std::vector<std::string> Warnings(const DiffFiles& files,
                                   const GameTables& tables,
                                   const RecordTable& after,
@@ -92,7 +130,8 @@ std::vector<std::string> Warnings(const DiffFiles& files,
                                   const Totals& totals_after) {
   const RecordTable& before = tables.fpools;
   std::vector<std::string> warnings;
-  CheckColumnsFit(files.layout, "FPools", before, &warnings);
+  if (SlotsOutsideWarning(files.layout, before, pool.slots).empty())
+    CheckColumnsFit(files.layout, "FPools", before, &warnings);
   CheckColumnsFit(files.layout, "AlsTeams", tables.alsteams, &warnings);
   CheckColumnsFit(files.layout, "GETeams", tables.geteams, &warnings);
   CheckWholeRecords(files.before, before, &warnings);

@@ -129,8 +129,10 @@ bool ReadColumns(LayoutLineReader* lines, RecordTable* table,
 
 }  // namespace
 
-std::string LayoutError::Text() const {
+std::string LayoutError::Text(const std::string& file) const {
   switch (kind) {
+    case Kind::kUtf16:
+      return file + " is saved as UTF-16: save it as ANSI or UTF-8";
     case Kind::kMissingType:
       return "Missing col type for column \"" + column + "\"";
     case Kind::kUnknownType:
@@ -153,6 +155,15 @@ bool ReadLayouts(std::string_view text, GameTables* tables,
       {"[BGroups]", &tables->bgroups, kBGroupsRecordSize},
       {"[FPools]", &tables->fpools, kFPoolsRecordSize},
   };
+  // Notepad's "UTF-8" puts a byte-order mark first, its "Unicode" writes
+  // UTF-16, whose mark is one of these two.
+  constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+  if (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF") {
+    error->kind = LayoutError::Kind::kUtf16;
+    return false;
+  }
+  if (text.substr(0, kUtf8Mark.size()) == kUtf8Mark)
+    text.remove_prefix(kUtf8Mark.size());
   LayoutLineReader lines(text);
   std::string_view line;
   while (lines.Next(&line)) {
@@ -183,7 +194,7 @@ bool LoadLayouts(GameTables* tables, Messages* messages) {
   if (ReadLayoutFile("Tables.ini", tables, &result, &error)) return true;
   switch (result) {
     case ReadResult::kOk:
-      messages->Line(error.Text());
+      messages->Line(error.Text("Tables.ini"));
       // tovrand has always printed an empty line after this one.
       if (error.kind == LayoutError::Kind::kUnknownType) messages->Line("");
       break;

@@ -45,21 +45,25 @@ struct LayoutError {
     kNone,
     kMissingType,  // a column line with a name and no type
     kUnknownType,  // a column line whose type letter is not B P W I H S
+    kUtf16,        // the text is UTF-16 (it starts with FF FE or FE FF)
   };
   Kind kind = Kind::kNone;
   std::string column;  // kMissingType: the column's name
   char type = 0;       // kUnknownType: the letter as written
 
-  // "Missing col type for column \"<column>\"" or "Unknown col type: <type>".
-  std::string Text() const;
+  // "Missing col type for column \"<column>\"", "Unknown col type: <type>"
+  // or, for kUtf16, "<file> is saved as UTF-16: save it as ANSI or UTF-8".
+  std::string Text(const std::string& file) const;
 };
 
-// Fills the layouts of `tables` from the text of a layout file: each
+// Fills the layouts of `tables` from the text of a layout file, after the
+// UTF-8 byte-order mark an editor may put at its start: each
 // recognised section ("[FPools]", "[BGroups]", "[AlsTeams]", "[GETeams]",
 // matched exactly) sets its table's record size and columns. Sections with
 // other headers, and lines before the first header, are skipped. Returns
-// false, with `*error` set, at the first column line that has no type or an
-// unknown one. Prints nothing.
+// false, with `*error` set, for a text in UTF-16, whose every other byte is
+// NUL, and at the first column line that has no type or an unknown one.
+// Prints nothing.
 [[nodiscard]] bool ReadLayouts(std::string_view text, GameTables* tables,
                                LayoutError* error);
 

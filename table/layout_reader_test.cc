@@ -79,8 +79,9 @@ TEST(ReadLayoutsTest, ColumnLines) {
 }
 
 TEST(ReadLayoutsTest, FatalStops) {
+  using namespace std::string_literals;
   const struct {
-    const char* text;
+    std::string text;
     const char* message;
   } cases[] = {
       {"[FPools]\n\"Class\",x\n", "Unknown col type: x"},
@@ -90,12 +91,18 @@ TEST(ReadLayoutsTest, FatalStops) {
       {"[BGroups]\n\"Class\"\n", "Missing col type for column \"Class\""},
       {"[AlsTeams]\n\"Class\",,,\n", "Missing col type for column \"Class\""},
       {"[FPools]\n,\"Class\"\n", "Missing col type for column \"Class\""},
+      // Notepad's "Unicode", little- and big-endian; an empty file's too.
+      {"\xFF\xFE[\0F\0P\0o\0o\0l\0s\0]\0"s,
+       "Tables.ini is saved as UTF-16: save it as ANSI or UTF-8"},
+      {"\xFE\xFF\0[\0F\0P\0o\0o\0l\0s\0]"s,
+       "Tables.ini is saved as UTF-16: save it as ANSI or UTF-8"},
+      {"\xFF\xFE", "Tables.ini is saved as UTF-16: save it as ANSI or UTF-8"},
   };
   for (const auto& c : cases) {
     Tables t;
     EXPECT_FALSE(t.Read(c.text)) << c.text;
     EXPECT_NE(t.error.kind, LayoutError::Kind::kNone);
-    EXPECT_EQ(t.error.Text(), c.message);
+    EXPECT_EQ(t.error.Text("Tables.ini"), c.message);
   }
 }
 
@@ -167,6 +174,11 @@ TEST(ReadLayoutsTest, LineEnds) {
        {"A:W:2"}},
       {"header with CRLF", "[FPools]\r\n\"A\",W\n", {"A:W:2"}},
       {"header with CR kept", "[FPools]\r\r\n\"A\",W\n", {}},
+      // Notepad's "UTF-8" marks the start; only there is the mark skipped.
+      {"UTF-8 mark", "\xEF\xBB\xBF[FPools]\r\n\"A\",W\r\n", {"A:W:2"}},
+      {"UTF-8 mark on a later line",
+       "[FPools]\n\xEF\xBB\xBF\"A\",W\n\xEF\xBB\xBF[FPools]\n\"B\",W\n",
+       {"A:W:2", "B:W:2"}},
   };
   for (const auto& c : cases) {
     Tables t;

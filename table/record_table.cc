@@ -50,12 +50,18 @@ bool RecordTable::Save(const std::string& path) const {
   return WriteFileAtomically(path, buffer_.bytes.get(), buffer_.size);
 }
 
-size_t RecordTable::WidthLimit(std::string_view name) const {
+size_t RecordTable::TextLimit(std::string_view name) const {
+  const Column column = Find(name);
+  if (!column.found) return 0;
+  if (column.offset < 0 || column.offset >= record_size_) return 0;
+  size_t limit = static_cast<size_t>(record_size_ - column.offset);
   for (const ColumnDef& def : columns_) {
     if (def.name != name) continue;
-    return def.width > 0 ? static_cast<size_t>(def.width) : SIZE_MAX;
+    if (def.width > 0 && static_cast<size_t>(def.width) < limit)
+      limit = static_cast<size_t>(def.width);
+    break;
   }
-  return SIZE_MAX;
+  return limit;
 }
 
 Column RecordTable::Find(std::string_view name) const {

@@ -56,10 +56,11 @@ class RecordTable {
 
   [[nodiscard]] Column Find(std::string_view name) const;
 
-  // The width the layout gives the column `name` (its first one), as a
-  // limit for GetText: SIZE_MAX when there is no such column or its width
-  // is not positive.
-  [[nodiscard]] size_t WidthLimit(std::string_view name) const;
+  // The most characters a text of the column `name` (its first one) can
+  // have, as a limit for GetText: the column's width, when positive, and
+  // never past the end of its record; 0 when there is no such column or it
+  // starts outside its record. So a text never runs on into another record.
+  [[nodiscard]] size_t TextLimit(std::string_view name) const;
 
   // The 2-byte field as a signed 16-bit number.
   [[nodiscard]] int GetWord(int index, Column column, int* value) const;
