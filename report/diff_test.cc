@@ -425,6 +425,24 @@ TEST(DiffTest, Reports) {
         "German, date 0, infantry: 4 -> 4",
         "German, other dates, tank: 12 -> 6",
         "German, other dates, infantry: 4 -> 4"}},
+      // A thousand slots of no width, all on Quantity 1's bytes: that field
+      // is compared once, as slot 1's.
+      {"slot columns of no width on one field",
+       [](DataFolder* f) {
+         std::string slots;
+         for (int k = 21; k <= 1020; ++k) {
+           slots += "\"Team Class " + std::to_string(k) +
+                    "\",S,0\r\n\"Quantity " + std::to_string(k) + "\",S,0\r\n";
+         }
+         f->layout.insert(f->layout.find("\"Quantity 1\",W"), slots);
+         SetQuantity(&f->after, 1, 1, 6);
+       },
+       {"Kampfgruppe Sud (German, date 1943), slot 1, Panzer IV (Medium "
+        "Tank): 12 -> 6",
+        "", "German, date 0, tank: 24 -> 24",
+        "German, date 0, infantry: 4 -> 4",
+        "German, other dates, tank: 12 -> 6",
+        "German, other dates, infantry: 4 -> 4"}},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);

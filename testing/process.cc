@@ -25,23 +25,26 @@ std::string Quote(const std::string& word) {
 }
 
 // The command line that runs `command` with `args` in `dir`, its output
-// going to the files out and err in `capture`; in the background (`exec`),
-// the shell replaces itself with the command, and the command keeps the
-// shell's standard input.
+// going to the files out and err in `capture`, or standard output to
+// `output` when given; in the background (`exec`), the shell replaces itself
+// with the command, and the command keeps the shell's standard input.
 std::string CommandLine(const std::string& dir, const std::string& command,
                         const std::vector<std::string>& args,
-                        const std::string& capture, bool exec) {
+                        const std::string& capture, bool exec,
+                        const std::string& output = "") {
   std::string line =
       "cd " + Quote(dir) + " && " + (exec ? "exec " : "") + command;
   for (const std::string& arg : args) line += " " + Quote(arg);
-  return line + (exec ? "" : " </dev/null") + " >" + Quote(capture + "/out") +
-         " 2>" + Quote(capture + "/err");
+  return line + (exec ? "" : " </dev/null") + " >" +
+         Quote(output.empty() ? capture + "/out" : output) + " 2>" +
+         Quote(capture + "/err");
 }
 
 void Collect(int raw, const std::string& capture, ProcessResult* result) {
   result->status = raw != -1 && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
   result->signal = raw != -1 && WIFSIGNALED(raw) ? WTERMSIG(raw) : 0;
-  result->out = testdata::ReadFile(capture + "/out");
+  if (std::filesystem::exists(capture + "/out"))
+    result->out = testdata::ReadFile(capture + "/out");
   result->err = testdata::ReadFile(capture + "/err");
 }
 
@@ -55,10 +58,11 @@ std::string ProgramCommand(const std::string& built) {
 }
 
 ProcessResult RunIn(const std::string& dir, const std::string& command,
-                    const std::vector<std::string>& args) {
+                    const std::vector<std::string>& args,
+                    const std::string& output) {
   ScratchDir capture;
   const int raw = std::system(
-      CommandLine(dir, command, args, capture.path(), false).c_str());
+      CommandLine(dir, command, args, capture.path(), false, output).c_str());
   ProcessResult result;
   Collect(raw, capture.path(), &result);
   return result;

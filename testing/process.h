@@ -23,9 +23,11 @@ std::string ShellQuote(const std::string& word);
 std::string ProgramCommand(const std::string& built);
 
 // Runs `command` with `args` in the directory `dir`, with no standard input,
-// and collects its output and exit status.
+// and collects its output and exit status. With `output`, standard output
+// goes to that file or device instead, and `out` stays empty.
 ProcessResult RunIn(const std::string& dir, const std::string& command,
-                    const std::vector<std::string>& args);
+                    const std::vector<std::string>& args,
+                    const std::string& output = "");
 
 // `command` with `args` started in the directory `dir` and left running,
 // for a test that acts on it meanwhile (sends it a signal, runs another
