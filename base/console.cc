@@ -56,7 +56,10 @@ bool WriteAllToConsole(HANDLE handle, const std::wstring& text) {
   size_t left = text.size();
   while (left > 0) {
     DWORD written = 0;
-    const DWORD chunk = static_cast<DWORD>(left < 32768 ? left : 32768);
+    DWORD chunk = static_cast<DWORD>(left < 32768 ? left : 32768);
+    // A character outside the BMP is two units: never split between calls.
+    if (chunk < left && at[chunk - 1] >= 0xD800 && at[chunk - 1] <= 0xDBFF)
+      --chunk;
     if (!WriteConsoleW(handle, at, chunk, &written, nullptr) || written == 0)
       return false;
     at += written;
