@@ -118,145 +118,136 @@ TEST_P(EndToEndTest, SuccessfulRunsWriteTheScaledFile) {
 // Every failure prints its lines, ends with status 1 and leaves Output as
 // it was: a previous Output/FPools.txt stays, and nothing else appears.
 TEST_P(EndToEndTest, FailuresWriteNothing) {
-  ExpectEachFailsAndWritesNothing(
-      {
-          {"no arguments", {}, nullptr, kUsage},
-          {"four arguments", {"g", "1", "2", "3"}, nullptr, kUsage},
-          {"six arguments", {"g", "1", "2", "3", "4", "5"}, nullptr, kUsage},
-          {"negative percentage",
-           {"g", "100", "-1", "50", "60"},
-           nullptr,
-           kNegative},
-          {"huge negative",
-           {"g", "1", "1", "1", "-99999999999"},
-           nullptr,
-           kNegative},
-          {"negative before side",
-           {"x", "-5", "1", "1", "1"},
-           nullptr,
-           kNegative},
-          {"bad side", {"x", "1", "1", "1", "1"}, nullptr, kBadSide},
-          {"empty side", {"", "1", "1", "1", "1"}, nullptr, kBadSide},
-          {"side with accent",
-           {"\xC3\xA4", "1", "1", "1", "1"},
-           nullptr,
-           kBadSide},
-          {"quoted side", {"\"g\"", "1", "1", "1", "1"}, nullptr, kBadSide},
-          {"wildcard side", {"*", "1", "1", "1", "1"}, nullptr, kBadSide},
-          {"wildcards", {"*.txt", "*", "1", "1"}, nullptr, kUsage},
-          {"no Tables.ini", kGermanRun,
-           [](Workspace& w) { w.Remove("Tables.ini"); },
-           "Cannot open Tables.ini in current directory\n"},
-          {"bad type letter", kGermanRun,
-           [](Workspace& w) {
-             w.Write("Tables.ini", "[FPools]\r\n\"Name\",x\r\n");
-           },
-           "Unknown col type: x\n\n"},
-          {"Tables.ini in UTF-16", kGermanRun,
-           [](Workspace& w) {
-             std::string utf16 = "\xFF\xFE";
-             for (const char c : testdata::StandardLayout()) utf16 += {c, '\0'};
-             w.Write("Tables.ini", utf16);
-           },
-           "Tables.ini is saved as UTF-16: save it as ANSI or UTF-8\n"},
-          {"column without type", kGermanRun,
-           [](Workspace& w) { w.Write("Tables.ini", "[FPools]\n\"Name\"\n"); },
-           "Missing col type for column \"Name\"\n"},
-          {"no FPools.txt", kGermanRun,
-           [](Workspace& w) { w.Remove("FPools.txt"); },
-           "Cannot open FPools.txt\n"},
-          {"FPools.txt and AlsTeams.txt missing", kGermanRun,
-           [](Workspace& w) {
-             w.Remove("FPools.txt");
-             w.Remove("AlsTeams.txt");
-           },
-           "Cannot open FPools.txt\n"},
-          // With several files missing, the first one read is reported.
-          {"AlsTeams.txt and GETeams.txt missing", kGermanRun,
-           [](Workspace& w) {
-             w.Remove("AlsTeams.txt");
-             w.Remove("GETeams.txt");
-           },
-           "Cannot open AlsTeams.txt\n"},
-          {"FPools.txt and GETeams.txt missing", kAlliedRun,
-           [](Workspace& w) {
-             w.Remove("FPools.txt");
-             w.Remove("GETeams.txt");
-           },
-           "Cannot open FPools.txt\n"},
-          {"all three data files missing", kGermanRun,
-           [](Workspace& w) {
-             for (const char* f : {"FPools.txt", "AlsTeams.txt", "GETeams.txt"})
-               w.Remove(f);
-           },
-           "Cannot open FPools.txt\n"},
-          {"Tables.ini and FPools.txt missing", kGermanRun,
-           [](Workspace& w) {
-             w.Remove("Tables.ini");
-             w.Remove("FPools.txt");
-           },
-           "Cannot open Tables.ini in current directory\n"},
-          {"no AlsTeams.txt, German run", kGermanRun,
-           [](Workspace& w) { w.Remove("AlsTeams.txt"); },
-           "Cannot open AlsTeams.txt\n"},
-          {"no GETeams.txt, Allied run", kAlliedRun,
-           [](Workspace& w) { w.Remove("GETeams.txt"); },
-           "Cannot open GETeams.txt\n"},
-          {"FPools.txt is a directory", kGermanRun,
-           [](Workspace& w) {
-             w.Remove("FPools.txt");
-             fs::create_directory(w.Path("FPools.txt"));
-           },
-           "Cannot open FPools.txt\n"},
-          {"no sections", kGermanRun,
-           [](Workspace& w) { w.Write("Tables.ini", ""); },
-           "Tables.ini has no [FPools] section\n"},
-          {"no AlsTeams section", kGermanRun,
-           [](Workspace& w) {
-             std::string ini = testdata::StandardLayout();
-             ini.replace(ini.find("[AlsTeams]"), 10, "[Allies]");
-             w.Write("Tables.ini", ini);
-           },
-           "Tables.ini has no [AlsTeams] section\n"},
-          {"no GETeams section", kGermanRun,
-           [](Workspace& w) {
-             std::string ini = testdata::StandardLayout();
-             ini.replace(ini.find("[GETeams]"), 9, "[Germans]");
-             w.Write("Tables.ini", ini);
-           },
-           "Tables.ini has no [GETeams] section\n"},
-          {"unknown class", kGermanRun,
-           [](Workspace& w) {
-             w.Write("GETeams.txt", testdata::TeamRecords({}));
-           },
-           "Error--Failed to dereference  German team class\n"},
-          {"scaled quantity too large",
-           {"g", "99999999999", "1", "1", "1"},
-           nullptr,
-           "Error--Scaled quantity exceeds 32767\n"},
-          {"no Output directory", kGermanRun,
-           [](Workspace& w) { w.Remove("Output"); }, kWriteFailed},
-          {"Output is a file", kGermanRun,
-           [](Workspace& w) {
-             w.Remove("Output");
-             w.Write("Output", "not a directory");
-           },
-           kWriteFailed},
-          {"Output leads back to the data folder", kGermanRun,
-           [](Workspace& w) {
-             w.Remove("Output");
-             fs::create_directory_symlink(".", w.Path("Output"));
-           },
-           kWriteFailed},
-          {"Output/FPools.txt is a directory", kGermanRun,
-           [](Workspace& w) {
-             fs::remove(w.Path("Output/FPools.txt"));
-             fs::create_directory(w.Path("Output/FPools.txt"));
-             testdata::WriteFile(w.Path("Output/FPools.txt/keep"), "kept");
-           },
-           kWriteFailed},
-      },
-      GetParam().command, GetParam().line_end);
+  ExpectEachFailsAndWritesNothing({
+      {"no arguments", {}, nullptr, kUsage},
+      {"four arguments", {"g", "1", "2", "3"}, nullptr, kUsage},
+      {"six arguments", {"g", "1", "2", "3", "4", "5"}, nullptr, kUsage},
+      {"negative percentage",
+       {"g", "100", "-1", "50", "60"},
+       nullptr,
+       kNegative},
+      {"huge negative",
+       {"g", "1", "1", "1", "-99999999999"},
+       nullptr,
+       kNegative},
+      {"negative before side", {"x", "-5", "1", "1", "1"}, nullptr, kNegative},
+      {"bad side", {"x", "1", "1", "1", "1"}, nullptr, kBadSide},
+      {"empty side", {"", "1", "1", "1", "1"}, nullptr, kBadSide},
+      {"side with accent", {"\xC3\xA4", "1", "1", "1", "1"}, nullptr, kBadSide},
+      {"quoted side", {"\"g\"", "1", "1", "1", "1"}, nullptr, kBadSide},
+      {"wildcard side", {"*", "1", "1", "1", "1"}, nullptr, kBadSide},
+      {"wildcards", {"*.txt", "*", "1", "1"}, nullptr, kUsage},
+      {"no Tables.ini", kGermanRun,
+       [](Workspace& w) { w.Remove("Tables.ini"); },
+       "Cannot open Tables.ini in current directory\n"},
+      {"bad type letter", kGermanRun,
+       [](Workspace& w) {
+         w.Write("Tables.ini", "[FPools]\r\n\"Name\",x\r\n");
+       },
+       "Unknown col type: x\n\n"},
+      {"Tables.ini in UTF-16", kGermanRun,
+       [](Workspace& w) {
+         std::string utf16 = "\xFF\xFE";
+         for (const char c : testdata::StandardLayout()) utf16 += {c, '\0'};
+         w.Write("Tables.ini", utf16);
+       },
+       "Tables.ini is saved as UTF-16: save it as ANSI or UTF-8\n"},
+      {"column without type", kGermanRun,
+       [](Workspace& w) { w.Write("Tables.ini", "[FPools]\n\"Name\"\n"); },
+       "Missing col type for column \"Name\"\n"},
+      {"no FPools.txt", kGermanRun,
+       [](Workspace& w) { w.Remove("FPools.txt"); },
+       "Cannot open FPools.txt\n"},
+      {"FPools.txt and AlsTeams.txt missing", kGermanRun,
+       [](Workspace& w) {
+         w.Remove("FPools.txt");
+         w.Remove("AlsTeams.txt");
+       },
+       "Cannot open FPools.txt\n"},
+      // With several files missing, the first one read is reported.
+      {"AlsTeams.txt and GETeams.txt missing", kGermanRun,
+       [](Workspace& w) {
+         w.Remove("AlsTeams.txt");
+         w.Remove("GETeams.txt");
+       },
+       "Cannot open AlsTeams.txt\n"},
+      {"FPools.txt and GETeams.txt missing", kAlliedRun,
+       [](Workspace& w) {
+         w.Remove("FPools.txt");
+         w.Remove("GETeams.txt");
+       },
+       "Cannot open FPools.txt\n"},
+      {"all three data files missing", kGermanRun,
+       [](Workspace& w) {
+         for (const char* f : {"FPools.txt", "AlsTeams.txt", "GETeams.txt"})
+           w.Remove(f);
+       },
+       "Cannot open FPools.txt\n"},
+      {"Tables.ini and FPools.txt missing", kGermanRun,
+       [](Workspace& w) {
+         w.Remove("Tables.ini");
+         w.Remove("FPools.txt");
+       },
+       "Cannot open Tables.ini in current directory\n"},
+      {"no AlsTeams.txt, German run", kGermanRun,
+       [](Workspace& w) { w.Remove("AlsTeams.txt"); },
+       "Cannot open AlsTeams.txt\n"},
+      {"no GETeams.txt, Allied run", kAlliedRun,
+       [](Workspace& w) { w.Remove("GETeams.txt"); },
+       "Cannot open GETeams.txt\n"},
+      {"FPools.txt is a directory", kGermanRun,
+       [](Workspace& w) {
+         w.Remove("FPools.txt");
+         fs::create_directory(w.Path("FPools.txt"));
+       },
+       "Cannot open FPools.txt\n"},
+      {"no sections", kGermanRun,
+       [](Workspace& w) { w.Write("Tables.ini", ""); },
+       "Tables.ini has no [FPools] section\n"},
+      {"no AlsTeams section", kGermanRun,
+       [](Workspace& w) {
+         std::string ini = testdata::StandardLayout();
+         ini.replace(ini.find("[AlsTeams]"), 10, "[Allies]");
+         w.Write("Tables.ini", ini);
+       },
+       "Tables.ini has no [AlsTeams] section\n"},
+      {"no GETeams section", kGermanRun,
+       [](Workspace& w) {
+         std::string ini = testdata::StandardLayout();
+         ini.replace(ini.find("[GETeams]"), 9, "[Germans]");
+         w.Write("Tables.ini", ini);
+       },
+       "Tables.ini has no [GETeams] section\n"},
+      {"unknown class", kGermanRun,
+       [](Workspace& w) { w.Write("GETeams.txt", testdata::TeamRecords({})); },
+       "Error--Failed to dereference  German team class\n"},
+      {"scaled quantity too large",
+       {"g", "99999999999", "1", "1", "1"},
+       nullptr,
+       "Error--Scaled quantity exceeds 32767\n"},
+      {"no Output directory", kGermanRun,
+       [](Workspace& w) { w.Remove("Output"); },
+       kWriteFailed},
+      {"Output is a file", kGermanRun,
+       [](Workspace& w) {
+         w.Remove("Output");
+         w.Write("Output", "not a directory");
+       },
+       kWriteFailed},
+      {"Output leads back to the data folder", kGermanRun,
+       [](Workspace& w) {
+         w.Remove("Output");
+         fs::create_directory_symlink(".", w.Path("Output"));
+       },
+       kWriteFailed},
+      {"Output/FPools.txt is a directory", kGermanRun,
+       [](Workspace& w) {
+         fs::remove(w.Path("Output/FPools.txt"));
+         fs::create_directory(w.Path("Output/FPools.txt"));
+         testdata::WriteFile(w.Path("Output/FPools.txt/keep"), "kept");
+       },
+       kWriteFailed},
+  }, GetParam().command, GetParam().line_end);
 }
 
 // A pipe in place of an input is refused at once; reading it would wait for
@@ -279,8 +270,8 @@ TEST_P(EndToEndTest, InputsThatArePipesAreRefusedAtOnce) {
       ASSERT_EQ(mkfifo(w.Path(name).c_str(), 0644), 0);
     };
     // Under `timeout`, a run that waits fails the case, not the suite.
-    failures.push_back(
-        {c.name, {"a", "60", "60", "60", "60"}, pipe, c.out, "timeout 60"});
+    failures.push_back({c.name, {"a", "60", "60", "60", "60"}, pipe, c.out,
+                        "timeout 60"});
   }
   ExpectEachFailsAndWritesNothing(failures, GetParam().command,
                                   GetParam().line_end);
@@ -509,7 +500,9 @@ TEST_P(EndToEndTest, TovdiffShowsNamesAsWrittenFromAnyFolder) {
 // The program of this build, or the command in TOVRAND_COMMAND.
 INSTANTIATE_TEST_SUITE_P(Native, EndToEndTest,
                          ::testing::Values(Program{
-                             ProgramUnderTest(), "\n", ShellQuote(TOVDIFF_EXE),
+                             ProgramUnderTest(),
+                             "\n",
+                             ShellQuote(TOVDIFF_EXE),
                              ShellQuote(TOVRAND_AT_STEP_EXE),
                              PosixInterrupts()}));
 
@@ -519,7 +512,9 @@ INSTANTIATE_TEST_SUITE_P(Native, EndToEndTest,
 // and the console closing only from tovrand_at_step.
 const std::string kWine = ShellQuote(TOVRAND_WINE_SCRIPT);
 const Program kWindows{
-    kWine + " run", "\r\n", kWine + " exec " + ShellQuote(TOVDIFF_WINDOWS_EXE),
+    kWine + " run",
+    "\r\n",
+    kWine + " exec " + ShellQuote(TOVDIFF_WINDOWS_EXE),
     kWine + " exec " + ShellQuote(TOVRAND_AT_STEP_WINDOWS_EXE),
     WindowsInterrupts()};
 INSTANTIATE_TEST_SUITE_P(Wine, EndToEndTest, ::testing::Values(kWindows));
@@ -554,8 +549,8 @@ TEST_P(WindowsTest, AReadOnlyOutputIsLeftAlone) {
   Attrib(w, {"+r", "Output\\FPools.txt"});
   ASSERT_NE(Attributes(w, "Output\\FPools.txt").find('R'), std::string::npos);
   const auto before = w.OutputState();
-  w.ExpectFailedAndUnchanged(Run(w, kUnchangedRun), Printed(kWriteFailed),
-                             before, "read-only attribute");
+  w.ExpectFailedAndUnchanged(Run(w, kUnchangedRun), Printed(kWriteFailed), before,
+                             "read-only attribute");
   EXPECT_NE(Attributes(w, "Output\\FPools.txt").find('R'), std::string::npos);
 }
 
@@ -603,8 +598,7 @@ TEST_P(WindowsTest, AnOutputHeldOpenIsReplacedOnceLetGo) {
   Workspace w;
   w.WritePreviousOutput();
   const auto holder = HoldOutput(w);
-  BackgroundRun run(w.Dir(), GetParam().at_step + " refused pause",
-                    kUnchangedRun);
+  BackgroundRun run(w.Dir(), GetParam().at_step + " refused pause", kUnchangedRun);
   if (!WaitForFile(w.Dir(), "paused")) {
     holder->CloseInput();
     run.CloseInput();
@@ -627,8 +621,8 @@ TEST_P(WindowsTest, AnOutputHeldOpenThroughTheRunIsLeftWhole) {
   w.WritePreviousOutput();
   const auto holder = HoldOutput(w);
   const auto before = w.OutputState();
-  w.ExpectFailedAndUnchanged(Run(w, kUnchangedRun), Printed(kWriteFailed),
-                             before, "held through the run");
+  w.ExpectFailedAndUnchanged(Run(w, kUnchangedRun), Printed(kWriteFailed), before,
+                             "held through the run");
 }
 
 // Runs started together, with tovdiff reading the output meanwhile, each
@@ -640,8 +634,8 @@ TEST_P(WindowsTest, RunsTogetherAndAReaderNeverFail) {
     SCOPED_TRACE("round " + std::to_string(round));
     std::vector<std::unique_ptr<BackgroundRun>> runs;
     for (int i = 0; i < 3; ++i)
-      runs.push_back(std::make_unique<BackgroundRun>(
-          w.Dir(), GetParam().command, kUnchangedRun));
+      runs.push_back(
+          std::make_unique<BackgroundRun>(w.Dir(), GetParam().command, kUnchangedRun));
     BackgroundRun reader(w.Dir(), GetParam().diff, {});
     for (auto& run : runs) {
       const ProcessResult r = run->Wait();

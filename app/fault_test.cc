@@ -1,9 +1,9 @@
 // Runs the built program where its files let it down: a disk that fills up
 // part way through the output, inputs that open but cannot be read, inputs
 // too large for a record table, memory that runs out, and an Output that is
-// not a usable directory. Every such run prints its one message, ends with
-// status 1 and leaves Output as it was: a previous Output/FPools.txt stays, and
-// no other file appears there. (More cases of an unusable Output are in
+// not a usable directory. Every such run prints its one message, ends with status 1 and
+// leaves Output as it was: a previous Output/FPools.txt stays, and no other
+// file appears there. (More cases of an unusable Output are in
 // e2e_test.cc.)
 
 #include <gtest/gtest.h>
@@ -76,8 +76,8 @@ TEST(FaultTest, ADiskThatFillsUpLeavesThePreviousOutput) {
        SizeLimited(standard - 1)},
       {"half of a large file", kAlliedRun, large_pools, kWriteFailed,
        SizeLimited(large / 2)},
-      {"one byte short of a large file", kGermanRun, large_pools, kWriteFailed,
-       SizeLimited(large - 1)},
+      {"one byte short of a large file", kGermanRun, large_pools,
+       kWriteFailed, SizeLimited(large - 1)},
   });
 }
 
@@ -103,8 +103,8 @@ TEST(FaultTest, AFileSizeLimitIsAFullDisk) {
 TEST(FaultTest, ALimitThatLeavesRoomIsNoFault) {
   Workspace w;
   const std::string pools = testdata::PoolRecords(testdata::kPools);
-  const ProcessResult r =
-      w.RunWrapped(SizeLimited(pools.size()), kUnchangedRun);
+  const ProcessResult r = w.RunWrapped(SizeLimited(pools.size()),
+                                       kUnchangedRun);
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, kSuccess);
   EXPECT_EQ(r.err, "");
@@ -326,7 +326,8 @@ TEST(FaultTest, AnOutputThatLeadsNowhere) {
       {"Output links to a missing directory", kGermanRun,
        [](Workspace& w) { MakeLink(w, "Output", "Missing"); }, kWriteFailed},
       {"Output links to a file", kGermanRun,
-       [](Workspace& w) { MakeLink(w, "Output", "Tables.ini"); }, kWriteFailed},
+       [](Workspace& w) { MakeLink(w, "Output", "Tables.ini"); },
+       kWriteFailed},
   });
 }
 

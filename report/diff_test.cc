@@ -1,15 +1,16 @@
+#include "report/command_line.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <utility>
 #include <functional>
 #include <map>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "pool/team_types.h"
-#include "report/command_line.h"
 #include "testing/collected_messages.h"
 #include "testing/data_builder.h"
 #include "testing/file_buffer_shortage.h"
@@ -38,8 +39,8 @@ struct DataFolder {
   std::string after = before;
   std::vector<Team> allied = kAlliedTeams;
   std::vector<Team> german = kGermanTeams;
-  std::string allied_tail;           // bytes after AlsTeams.txt's records
-  std::string german_tail;           // bytes after GETeams.txt's records
+  std::string allied_tail;     // bytes after AlsTeams.txt's records
+  std::string german_tail;     // bytes after GETeams.txt's records
   std::vector<std::string> missing;  // files not written
   // Files made this many bytes long; the bytes they gain are a hole that
   // takes no disk space.
@@ -120,8 +121,7 @@ TEST(DiffTest, Reports) {
         "Tank): 12 -> 6",
         "Kampfgruppe Sud (German, date 1943), slot 2, Grenadiers (Rifle): "
         "4 -> 2",
-        "", "German, date 0, tank: 24 -> 24",
-        "German, date 0, infantry: 4 -> 4",
+        "", "German, date 0, tank: 24 -> 24", "German, date 0, infantry: 4 -> 4",
         "German, other dates, tank: 12 -> 6",
         "German, other dates, infantry: 4 -> 2"}},
       // The Jeep counts as a tank; the truck in no category.
@@ -150,8 +150,7 @@ TEST(DiffTest, Reports) {
        },
        {"Kampfgruppe Sud (German, date 1943), slot 2, class 99 (no team): "
         "4 -> 3",
-        "", "German, date 0, tank: 24 -> 24",
-        "German, date 0, infantry: 4 -> 4",
+        "", "German, date 0, tank: 24 -> 24", "German, date 0, infantry: 4 -> 4",
         "German, other dates, tank: 12 -> 12",
         "German, other dates, infantry: 0 -> 0", "",
         "Warning: FPools.txt: 1 slot holds a class that no team record of its "
@@ -275,15 +274,15 @@ TEST(DiffTest, Reports) {
          const std::string from =
              "[GETeams]\r\n\"Name\",S,40\r\n\"Class\",W\r\n\"Type\",W\r\n"
              "\"Cost\",W\r\n\"Reserved\",S,214\r\n";
-         f->layout.replace(
-             f->layout.find(from), from.size(),
-             "[GETeams]\r\n\"Name\",S,40\r\n\"Class\",W\r\n"
-             "\"Cost\",W\r\n\"Reserved\",S,216\r\n\"Type\",W\r\n");
+         f->layout.replace(f->layout.find(from), from.size(),
+                           "[GETeams]\r\n\"Name\",S,40\r\n\"Class\",W\r\n"
+                           "\"Cost\",W\r\n\"Reserved\",S,216\r\n\"Type\",W\r\n");
          SetQuantity(&f->after, 0, 3, 1);
        },
        {"Kampfgruppe Nord (German, date 0), slot 3, Opel Blitz (unknown "
         "type): 3 -> 1",
-        "", "German, date 0, tank: 0 -> 0", "German, date 0, infantry: 0 -> 0",
+        "", "German, date 0, tank: 0 -> 0",
+        "German, date 0, infantry: 0 -> 0",
         "German, other dates, tank: 0 -> 0",
         "German, other dates, infantry: 0 -> 0", "",
         "Warning: Tables.ini: the [GETeams] columns run to byte 262, past the "
@@ -487,9 +486,8 @@ TEST(DiffTest, FailsWithOneLineNamingTheFile) {
        "Tables.ini: [FPools] has no \"Date\" column"},
       {"no Quantity 1", layout_with("\"Quantity 1\"", "\"Qty 1\""),
        "Tables.ini: [FPools] has no \"Quantity 1\" column"},
-      {"no Type",
-       layout_with("[GETeams]\r\n\"Name\",S,40\r\n\"Class\",W\r\n\"Type\"",
-                   "[GETeams]\r\n\"Name\",S,40\r\n\"Class\",W\r\n\"Kind\""),
+      {"no Type", layout_with("[GETeams]\r\n\"Name\",S,40\r\n\"Class\",W\r\n\"Type\"",
+                              "[GETeams]\r\n\"Name\",S,40\r\n\"Class\",W\r\n\"Kind\""),
        "Tables.ini: [GETeams] has no \"Type\" column"},
       {"a bad type letter", layout_with("\"Date\",W", "\"Date\",Q"),
        "Tables.ini: Unknown col type: Q"},
@@ -582,8 +580,7 @@ TEST(DiffTest, CommandLine) {
        0,
        {"Task Force Able (Allied, date 0), slot 1, Sherman (Medium Tank): "
         "10 -> 5",
-        "", "Allied, date 0, tank: 10 -> 5",
-        "Allied, date 0, infantry: 10 -> 10",
+        "", "Allied, date 0, tank: 10 -> 5", "Allied, date 0, infantry: 10 -> 10",
         "Allied, other dates, tank: 10 -> 10",
         "Allied, other dates, infantry: 10 -> 10"}},
       // Five: each file in its place (here the team files swapped, so the
