@@ -26,8 +26,10 @@ std::string Quote(const std::string& word) {
 
 // The command line that runs `command` with `args` in `dir`, its output
 // going to the files out and err in `capture`, or standard output to
-// `output` when given; in the background (`exec`), the shell replaces itself
-// with the command, and the command keeps the shell's standard input.
+// `output` when given (kInherited: the shell's own); in the background
+// (`exec`), the shell replaces itself with the command, and the command
+// keeps the shell's standard input.
+constexpr char kInherited[] = "-";
 std::string CommandLine(const std::string& dir, const std::string& command,
                         const std::vector<std::string>& args,
                         const std::string& capture, bool exec,
@@ -35,9 +37,10 @@ std::string CommandLine(const std::string& dir, const std::string& command,
   std::string line =
       "cd " + Quote(dir) + " && " + (exec ? "exec " : "") + command;
   for (const std::string& arg : args) line += " " + Quote(arg);
-  return line + (exec ? "" : " </dev/null") + " >" +
-         Quote(output.empty() ? capture + "/out" : output) + " 2>" +
-         Quote(capture + "/err");
+  line += exec ? "" : " </dev/null";
+  if (output != kInherited)
+    line += " >" + Quote(output.empty() ? capture + "/out" : output);
+  return line + " 2>" + Quote(capture + "/err");
 }
 
 void Collect(int raw, const std::string& capture, ProcessResult* result) {
@@ -63,6 +66,31 @@ ProcessResult RunIn(const std::string& dir, const std::string& command,
   ScratchDir capture;
   const int raw = std::system(
       CommandLine(dir, command, args, capture.path(), false, output).c_str());
+  ProcessResult result;
+  Collect(raw, capture.path(), &result);
+  return result;
+}
+
+ProcessResult RunIntoClosedPipe(const std::string& dir,
+                                const std::string& command,
+                                const std::vector<std::string>& args) {
+  ScratchDir capture;
+  const std::string piped =
+      CommandLine(dir, command, args, capture.path(), false, kInherited);
+  int pipe_ends[2];
+  if (pipe(pipe_ends) != 0) return ProcessResult();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    close(pipe_ends[0]);
+    dup2(pipe_ends[1], STDOUT_FILENO);
+    signal(SIGPIPE, SIG_DFL);
+    execl("/bin/sh", "sh", "-c", piped.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(pipe_ends[0]);
+  close(pipe_ends[1]);
+  int raw = -1;
+  if (pid < 0 || waitpid(pid, &raw, 0) != pid) raw = -1;
   ProcessResult result;
   Collect(raw, capture.path(), &result);
   return result;

@@ -29,6 +29,13 @@ ProcessResult RunIn(const std::string& dir, const std::string& command,
                     const std::vector<std::string>& args,
                     const std::string& output = "");
 
+// Runs `command` with `args` in `dir` with standard output a pipe whose
+// reading end is already closed, as after `| head` has gone, and SIGPIPE at
+// its default action. Returns what RunIn would; `out` stays empty.
+ProcessResult RunIntoClosedPipe(const std::string& dir,
+                                const std::string& command,
+                                const std::vector<std::string>& args);
+
 // `command` with `args` started in the directory `dir` and left running,
 // for a test that acts on it meanwhile (sends it a signal, runs another
 // program beside it). It has the default action for every signal, and as
