@@ -17,12 +17,6 @@
 // Exits 1 when a target is missed or a command fails. --quick runs small
 // sets once each, to check that the benchmark itself works.
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -31,8 +25,7 @@
 #include <vector>
 
 #include "bench/bench_data.h"
-
-extern char** environ;
+#include "bench/spawn.h"
 
 namespace {
 
@@ -52,37 +45,17 @@ Sample RunStep(const std::string& dir, const std::vector<Command>& commands) {
   Sample sample;
   const auto start = std::chrono::steady_clock::now();
   for (const Command& command : commands) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    std::vector<char*> argv;
-    for (const std::string& arg : command.argv)
-      argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr,
-                                     argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    struct rusage usage {};
-    if (spawned != 0 || wait4(pid, &status, 0, &usage) != pid ||
-        !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    const bench::Ended ended = bench::Run(dir, command.argv);
+    if (!ended.ok) {
       std::printf("failed: %s in %s\n", command.argv[0].c_str(), dir.c_str());
       sample.ok = false;
     }
-    sample.max_rss_kib = std::max(sample.max_rss_kib, usage.ru_maxrss);
+    sample.max_rss_kib = std::max(sample.max_rss_kib, ended.max_rss_kib);
   }
-  sample.seconds = std::chrono::duration<double>(
-                       std::chrono::steady_clock::now() - start)
-                       .count();
+  sample.seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
+          .count();
   return sample;
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const size_t n = values.size();
-  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 struct Timings {
@@ -92,8 +65,7 @@ struct Timings {
   bool ok = true;
 };
 
-Timings Measure(const std::string& dir, const std::string& bin_dir,
-                int runs) {
+Timings Measure(const std::string& dir, const std::string& bin_dir, int runs) {
   const std::vector<std::vector<Command>> steps = {
       {{{bin_dir + "/tovrand", "g", "100", "80", "50", "60"}}},
       {{{bin_dir + "/memory_floor"}}},
@@ -119,9 +91,9 @@ Timings Measure(const std::string& dir, const std::string& bin_dir,
             std::max(timings.tovrand_rss_kib, sample.max_rss_kib);
     }
   }
-  timings.tovrand = Median(seconds[0]);
-  timings.memory_floor = Median(seconds[1]);
-  timings.copy_floor = Median(seconds[2]);
+  timings.tovrand = bench::Median(seconds[0]);
+  timings.memory_floor = bench::Median(seconds[1]);
+  timings.copy_floor = bench::Median(seconds[2]);
   return timings;
 }
 
@@ -157,13 +129,8 @@ int main(int argc, char** argv) {
   }
   if (data_dir.empty()) return Usage();
   // tovrand and memory_floor are built beside this program.
-  std::string bin_dir = argv[0];
-  bin_dir = bin_dir.find('/') == std::string::npos
-                ? "."
-                : bin_dir.substr(0, bin_dir.rfind('/'));
-  char resolved[4096];
-  if (realpath(bin_dir.c_str(), resolved) == nullptr) return Usage();
-  bin_dir = resolved;
+  const std::string bin_dir = bench::ProgramDir(argv[0]);
+  if (bin_dir.empty()) return Usage();
 
   // pools, slots, teams a side; seed 1.
   const int64_t large = quick ? 2500 : 250000;
