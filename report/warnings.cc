@@ -130,7 +130,9 @@ std::vector<std::string> Warnings(const DiffFiles& files,
                                   const Totals& totals_after) {
   const RecordTable& before = tables.fpools;
   std::vector<std::string> warnings;
-  if (SlotsOutsideWarning(files.layout, before, pool.slots).empty())
+  // Where slots lie outside, SlotsOutsideWarning has told it first.
+  const std::vector<bool>& inside = pool.slots.inside_record;
+  if (std::find(inside.begin(), inside.end(), false) == inside.end())
     CheckColumnsFit(files.layout, "FPools", before, &warnings);
   CheckColumnsFit(files.layout, "AlsTeams", tables.alsteams, &warnings);
   CheckColumnsFit(files.layout, "GETeams", tables.geteams, &warnings);
