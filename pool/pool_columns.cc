@@ -44,12 +44,26 @@ void MarkQuantityBytes(const RecordTable& fpools, const SlotColumns& slots,
   }
 }
 
+std::vector<size_t> QuantitySlotsInRecord(const RecordTable& fpools,
+                                          const SlotColumns& slots) {
+  std::vector<bool> taken(
+      static_cast<size_t>(std::max(fpools.recordSize(), 0)));
+  std::vector<size_t> found;
+  for (size_t k = 0; k < slots.size(); ++k) {
+    if (!slots.inside_record[k] || !slots.quantity[k].found) continue;
+    const size_t at = static_cast<size_t>(slots.quantity[k].offset);
+    if (taken[at]) continue;
+    taken[at] = true;
+    found.push_back(k);
+  }
+  return found;
+}
+
 std::vector<bool> QuantityBytesOfRecord(const RecordTable& fpools,
                                         const SlotColumns& slots) {
   std::vector<bool> bytes(
       static_cast<size_t>(std::max(fpools.recordSize(), 0)));
-  for (size_t k = 0; k < slots.size(); ++k) {
-    if (!slots.inside_record[k] || !slots.quantity[k].found) continue;
+  for (const size_t k : QuantitySlotsInRecord(fpools, slots)) {
     const size_t at = static_cast<size_t>(slots.quantity[k].offset);
     bytes[at] = bytes[at + 1] = true;
   }

@@ -79,8 +79,14 @@ SlotWalk VisitSlots(const RecordTable& fpools, const SlotColumns& slots,
 void MarkQuantityBytes(const RecordTable& fpools, const SlotColumns& slots,
                        int index, std::vector<bool>* bytes);
 
+// The slots (k - 1 for slot k) whose `Quantity k` field lies inside the
+// record (SlotColumns::inside_record), each field once: where the columns of
+// several slots name the same bytes (columns of no width), the first slot's.
+std::vector<size_t> QuantitySlotsInRecord(const RecordTable& fpools,
+                                          const SlotColumns& slots);
+
 // For each byte of a record, whether it belongs to the `Quantity k` field
-// of a slot that lies inside the record (SlotColumns::inside_record).
+// of one of those slots.
 std::vector<bool> QuantityBytesOfRecord(const RecordTable& fpools,
                                         const SlotColumns& slots);
 

@@ -8,31 +8,12 @@
 
 namespace tovrand {
 
-namespace {
-
-// The slots whose quantities are compared: those inside their record, each
-// field once, as the first slot whose `Quantity` it is.
-std::vector<size_t> ComparedSlots(const RecordTable& fpools,
-                                  const SlotColumns& slots) {
-  std::vector<bool> taken(static_cast<size_t>(fpools.recordSize()));
-  std::vector<size_t> compared;
-  for (size_t k = 0; k < slots.size(); ++k) {
-    if (!slots.inside_record[k] || !slots.quantity[k].found) continue;
-    const size_t at = static_cast<size_t>(slots.quantity[k].offset);
-    if (taken[at]) continue;
-    taken[at] = true;
-    compared.push_back(k);
-  }
-  return compared;
-}
-
-}  // namespace
-
 ChangeSummary ReportChanges(const RecordTable& before, const RecordTable& after,
                             const PoolColumns& pool, const SideTeams& teams,
                             Messages* out) {
   ChangeSummary changes;
-  const std::vector<size_t> compared = ComparedSlots(before, pool.slots);
+  const std::vector<size_t> compared =
+      QuantitySlotsInRecord(before, pool.slots);
   const int records = std::min(before.recordCount(), after.recordCount());
   for (int i = 0; i < records && !out->Failed(); ++i) {
     for (const size_t k : compared) {
