@@ -111,23 +111,11 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool quick = false;
-  int runs = 0;
-  std::string data_dir;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--quick") {
-      quick = true;
-    } else if (arg == "--runs" && i + 1 < argc) {
-      runs = std::atoi(argv[++i]);
-      if (runs < 1) return Usage();
-    } else if (data_dir.empty() && arg[0] != '-') {
-      data_dir = arg;
-    } else {
-      return Usage();
-    }
-  }
-  if (data_dir.empty()) return Usage();
+  bench::Options options;
+  if (!bench::ReadOptions(argc, argv, false, &options)) return Usage();
+  const bool quick = options.quick;
+  const int runs = options.runs;
+  const std::string& data_dir = options.data_dir;
   // tovrand and memory_floor are built beside this program.
   const std::string bin_dir = bench::ProgramDir(argv[0]);
   if (bin_dir.empty()) return Usage();

@@ -381,27 +381,13 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool quick = false;
-  int runs = 5;
-  std::string data_dir, wine_script, wine_exe;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--quick") {
-      quick = true;
-    } else if (arg == "--runs" && i + 1 < argc) {
-      runs = std::atoi(argv[++i]);
-      if (runs < 1) return Usage();
-    } else if (arg == "--wine" && i + 2 < argc) {
-      wine_script = argv[++i];
-      wine_exe = argv[++i];
-    } else if (data_dir.empty() && arg[0] != '-') {
-      data_dir = arg;
-    } else {
-      return Usage();
-    }
-  }
-  if (data_dir.empty()) return Usage();
-  if (quick) runs = 1;
+  bench::Options options;
+  if (!bench::ReadOptions(argc, argv, true, &options)) return Usage();
+  const bool quick = options.quick;
+  const int runs = quick ? 1 : options.runs > 0 ? options.runs : 5;
+  const std::string& data_dir = options.data_dir;
+  const std::string& wine_script = options.wine_script;
+  const std::string& wine_exe = options.wine_exe;
   // tovrand and tovdiff are built beside this program.
   const std::string bin_dir = bench::ProgramDir(argv[0]);
   if (bin_dir.empty()) return Usage();

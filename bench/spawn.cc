@@ -62,6 +62,26 @@ double Median(std::vector<double> values) {
   return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
+bool ReadOptions(int argc, char** argv, bool wine, Options* options) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--quick") {
+      options->quick = true;
+    } else if (arg == "--runs" && i + 1 < argc) {
+      options->runs = std::atoi(argv[++i]);
+      if (options->runs < 1) return false;
+    } else if (wine && arg == "--wine" && i + 2 < argc) {
+      options->wine_script = argv[++i];
+      options->wine_exe = argv[++i];
+    } else if (options->data_dir.empty() && arg[0] != '-') {
+      options->data_dir = arg;
+    } else {
+      return false;
+    }
+  }
+  return !options->data_dir.empty();
+}
+
 std::string ProgramDir(const char* argv0) {
   std::string dir = argv0;
   dir =

@@ -37,6 +37,20 @@ Ended Run(const std::string& dir, const std::vector<std::string>& argv,
 // The median of `values`, which holds one or more.
 double Median(std::vector<double> values);
 
+// A benchmark's command line: [--quick] [--runs N] [--wine SCRIPT EXE]
+// DATA_DIR. `runs` is 0 when not given.
+struct Options {
+  bool quick = false;
+  int runs = 0;
+  std::string wine_script, wine_exe;
+  std::string data_dir;
+};
+
+// Reads the command line into `options`, --wine only when `wine` allows it.
+// False when it is not one: an unknown or repeated word, --runs below 1,
+// no DATA_DIR.
+bool ReadOptions(int argc, char** argv, bool wine, Options* options);
+
 // The directory of the running program, resolved from its `argv0`: where
 // the programs it times are built. "" when it cannot be resolved.
 std::string ProgramDir(const char* argv0);
