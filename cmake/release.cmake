@@ -55,6 +55,27 @@ option(TOVRAND_RELEASE
   OFF)
 option(TOVRAND_PACKAGE_LAYOUT
   "Install all files into one folder, as a release package holds them" OFF)
+option(TOVRAND_REPRODUCIBLE
+  "Build tovrand and tovdiff as a release ships them: the same bytes from any folder at any time"
+  ${TOVRAND_RELEASE})
+
+# The programs a release ships are the same bytes wherever and whenever the
+# commit is built: linked stripped (-s; strip run afterwards would stamp a
+# .exe with the time), with no path of the source or build folder inside,
+# and on Windows with 0 as the link time in the PE header.
+if(TOVRAND_REPRODUCIBLE)
+  foreach(target IN LISTS tovrand_layers ITEMS tovrand tovdiff)
+    target_compile_options(${target} PRIVATE
+      "-ffile-prefix-map=${CMAKE_CURRENT_SOURCE_DIR}/="
+      "-ffile-prefix-map=${CMAKE_CURRENT_BINARY_DIR}/=")
+  endforeach()
+  foreach(program tovrand tovdiff)
+    target_link_options(${program} PRIVATE -s)
+    if(MINGW)
+      target_link_options(${program} PRIVATE -Wl,--no-insert-timestamp)
+    endif()
+  endforeach()
+endif()
 
 # A package holds the two programs and the texts at its top level; the
 # example script is a program on Linux. Anywhere else (cmake --install of a
@@ -93,6 +114,7 @@ if(TOVRAND_RELEASE)
       -DTOVRAND_TESTS=OFF
       -DTOVRAND_RELEASE=OFF
       -DTOVRAND_PACKAGE_LAYOUT=ON
+      -DTOVRAND_REPRODUCIBLE=ON
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON
     BUILD_BYPRODUCTS "${TOVRAND_WINDOWS_BUILD}/tovrand.exe"
@@ -106,7 +128,9 @@ if(TOVRAND_RELEASE)
   # cpack (preset release) makes one archive a platform: ZIP packages the
   # sub-build's install rules, TGZ this build's (cmake/package_config.cmake
   # picks them per generator), each under one folder named like the
-  # archive. cmake/write_checksums.cmake then writes SHA256SUMS beside them.
+  # archive. cmake/release_archive.cmake then makes each archive again from
+  # what CPack staged, the same bytes from every build of the commit, and
+  # cmake/write_checksums.cmake writes SHA256SUMS beside them.
   string(TOLOWER "${CMAKE_SYSTEM_PROCESSOR}" tovrand_processor)
   set(CPACK_PACKAGE_NAME tovrand)
   set(CPACK_PACKAGE_VENDOR "the tovrand developers")
@@ -122,7 +146,9 @@ if(TOVRAND_RELEASE)
   set(CPACK_TOVRAND_NATIVE_BUILD "${CMAKE_CURRENT_BINARY_DIR}")
   set(CPACK_PROJECT_CONFIG_FILE
     "${CMAKE_CURRENT_SOURCE_DIR}/cmake/package_config.cmake")
+  set(CPACK_TOVRAND_SOURCE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
   set(CPACK_POST_BUILD_SCRIPTS
+    "${CMAKE_CURRENT_SOURCE_DIR}/cmake/release_archive.cmake"
     "${CMAKE_CURRENT_SOURCE_DIR}/cmake/write_checksums.cmake")
   include(CPack)
 endif()
