@@ -10,7 +10,10 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <filesystem>
+#include <ostream>
 #include <map>
 #include <set>
 #include <string>
@@ -398,6 +401,157 @@ TEST(PackageTest, ArchivesHoldExactlyTheirPlatformsFiles) {
     SCOPED_TRACE(package->archive);
     const Unpacked unpacked(*package);
     EXPECT_EQ(Modes(unpacked.Root()), package->modes);
+  }
+}
+
+// The time every file of the packages carries: SOURCE_DATE_EPOCH when it
+// is set, else the time of the source tree's last commit.
+long ReleaseTime() {
+  if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"))
+    return std::stol(epoch);
+  const ProcessResult r =
+      RunIn(TOVRAND_SOURCE_DIR, "git log -1 --format=%ct", {});
+  EXPECT_EQ(r.status, 0) << r.err;
+  return std::stol(r.out);
+}
+
+// Little-endian fields of archive and program headers.
+unsigned long Field(const std::string& bytes, size_t at, size_t size) {
+  unsigned long value = 0;
+  for (size_t i = size; i-- > 0;) {
+    value = value << 8 | static_cast<unsigned char>(bytes.at(at + i));
+  }
+  return value;
+}
+
+// One file of an archive, as its headers have it, in a form to compare.
+struct Entry {
+  std::string name;
+  long time;          // seconds since 1970, UTC
+  std::string owner;  // tarball: "uid/gid uname/gname"; zip: ""
+  unsigned long extra_bytes;  // zip: extra fields of both headers
+
+  bool operator==(const Entry& o) const {
+    return name == o.name && time == o.time && owner == o.owner &&
+           extra_bytes == o.extra_bytes;
+  }
+};
+std::ostream& operator<<(std::ostream& out, const Entry& e) {
+  return out << e.name << " " << e.time << " [" << e.owner << "] "
+             << e.extra_bytes;
+}
+
+// The entries of a ustar archive.
+std::vector<Entry> TarEntries(const std::string& tar) {
+  std::vector<Entry> entries;
+  const auto text = [&](size_t at, size_t size) {
+    const std::string field = tar.substr(at, size);
+    return field.substr(0, field.find('\0'));
+  };
+  const auto octal = [&](size_t at, size_t size) {
+    return std::stol(text(at, size), nullptr, 8);
+  };
+  for (size_t at = 0; at + 512 <= tar.size() && tar[at] != '\0';) {
+    entries.push_back({text(at, 100), octal(at + 136, 12),
+                       std::to_string(octal(at + 108, 8)) + "/" +
+                           std::to_string(octal(at + 116, 8)) + " " +
+                           text(at + 265, 32) + "/" + text(at + 297, 32),
+                       0});
+    at += 512 + (octal(at + 124, 12) + 511) / 512 * 512;
+  }
+  return entries;
+}
+
+// The entries of a zip: each file's local header, then its central
+// directory entry, which must agree. Its DOS time is read as UTC.
+std::vector<Entry> ZipEntries(const std::string& zip) {
+  const auto dos_time = [&](size_t at) {
+    const unsigned long time = Field(zip, at, 2);
+    const unsigned long date = Field(zip, at + 2, 2);
+    std::tm tm = {};
+    tm.tm_year = static_cast<int>(date >> 9) + 80;
+    tm.tm_mon = static_cast<int>(date >> 5 & 15) - 1;
+    tm.tm_mday = static_cast<int>(date & 31);
+    tm.tm_hour = static_cast<int>(time >> 11);
+    tm.tm_min = static_cast<int>(time >> 5 & 63);
+    tm.tm_sec = static_cast<int>(time & 31) * 2;
+    return static_cast<long>(timegm(&tm));
+  };
+  std::vector<Entry> entries;
+  size_t at = 0;
+  for (; Field(zip, at, 4) == 0x04034b50;) {  // local file header
+    const size_t name_size = Field(zip, at + 26, 2);
+    const size_t extra_size = Field(zip, at + 28, 2);
+    entries.push_back({zip.substr(at + 30, name_size), dos_time(at + 10), "",
+                       extra_size});
+    at += 30 + name_size + extra_size + Field(zip, at + 18, 4);
+  }
+  for (Entry& entry : entries) {  // central directory
+    EXPECT_EQ(Field(zip, at, 4), 0x02014b50u) << entry.name;
+    const size_t name_size = Field(zip, at + 28, 2);
+    EXPECT_EQ(zip.substr(at + 46, name_size), entry.name);
+    EXPECT_EQ(dos_time(at + 12), entry.time) << entry.name;
+    entry.extra_bytes += Field(zip, at + 30, 2);
+    at += 46 + name_size + Field(zip, at + 30, 2) + Field(zip, at + 32, 2);
+  }
+  return entries;
+}
+
+// A program of the packages has no symbol table: an ELF program has no
+// section of type SHT_SYMTAB, a PE one no COFF symbol table.
+bool Stripped(const std::string& program, bool windows) {
+  if (windows) {
+    const size_t coff = Field(program, 0x3c, 4) + 4;
+    return Field(program, coff + 8, 4) == 0 && Field(program, coff + 12, 4) == 0;
+  }
+  const size_t sections = Field(program, 0x28, 8);
+  const size_t size = Field(program, 0x3a, 2);
+  for (size_t i = 0; i < Field(program, 0x3c, 2); ++i) {
+    if (Field(program, sections + i * size + 4, 4) == 2) return false;
+  }
+  return true;
+}
+
+// Every file of the packages, whoever builds them wherever, carries the
+// release's time, owner and group 0 with no names, and nothing else of
+// its build: the zip no extra fields, the gzip header no time, the
+// programs no symbols, no build folder's path and (on Windows) no link
+// time.
+TEST(PackageTest, ArchivesAndProgramsHoldNothingOfTheirBuild) {
+  const long time = ReleaseTime();
+  for (const Package* package : kPackages) {
+    SCOPED_TRACE(package->archive);
+    std::vector<Entry> expected;
+    for (const auto& file : package->modes) {
+      if (file.first.back() == '/') continue;
+      // A DOS time counts in two seconds; zip rounds an odd time up.
+      expected.push_back(
+          {file.first, package->windows ? (time + 1) / 2 * 2 : time,
+           package->windows ? "" : "0/0 /", 0});
+    }
+    const std::string archive =
+        ReadFile(std::string(TOVRAND_PACKAGE_DIR) + "/" + package->archive);
+    if (package->windows) {
+      EXPECT_EQ(ZipEntries(archive), expected);
+    } else {
+      // gzip: ID1 ID2 CM FLG, then MTIME: no name, no comment, no time.
+      EXPECT_EQ(archive.substr(0, 8), std::string("\x1f\x8b\x08\0\0\0\0\0", 8));
+      const ProcessResult tar = RunIn(TOVRAND_PACKAGE_DIR, "gzip -dc",
+                                      {package->archive});
+      EXPECT_EQ(tar.status, 0) << tar.err;
+      EXPECT_EQ(TarEntries(tar.out), expected);
+    }
+    const Unpacked unpacked(*package);
+    for (const std::string& name : {package->tovrand, package->tovdiff}) {
+      const std::string program = ReadFile(unpacked.Folder() + "/" + name);
+      EXPECT_TRUE(Stripped(program, package->windows)) << name;
+      for (const char* folder : {TOVRAND_PACKAGE_DIR, TOVRAND_SOURCE_DIR}) {
+        EXPECT_EQ(program.find(folder), std::string::npos) << name << " holds " << folder;
+      }
+      if (package->windows) {
+        EXPECT_EQ(Field(program, Field(program, 0x3c, 4) + 8, 4), 0u) << name;
+      }
+    }
   }
 }
 
