@@ -553,7 +553,7 @@ TEST(DiffTest, CommandLine) {
       {{"--help"}, 0, {usage}},
       {{"-h"}, 0, {usage}},
       {{"/?"}, 0, {usage}},
-      {{"--version"}, 0, {"tovdiff 1.0.0"}},
+      {{"--version"}, 0, {"tovdiff 1.1.0"}},
       {{"FPools.txt"}, 1, {usage}},
       {{"a", "b", "c"}, 1, {usage}},
       {{"a", "b", "c", "d", "e", "f"}, 1, {usage}},
