@@ -23,7 +23,7 @@ if [ -d /dev/shm ] && [ -w /dev/shm ]; then scratch_parent=/dev/shm; fi
 scratch="$(mktemp -d "$scratch_parent/tovrand-fuzz.XXXXXX")"
 trap 'rm -rf "$work" "$scratch"' EXIT
 
-findings=build/fuzz/findings
+findings="$PWD/build/fuzz/findings"
 rm -rf "$findings"
 mkdir -p "$findings"
 export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=1

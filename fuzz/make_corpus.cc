@@ -85,6 +85,17 @@ std::vector<Seed> RunSeeds() {
   run.files[3] = testdata::TeamRecords({});
   add("unknown_class", run);
 
+  // Names that hold the words of the report's warnings: the change lines
+  // that show them are no warnings.
+  run = StandardRun(german);
+  std::vector<Pool> worded_pools = testdata::kPools;
+  for (Pool& pool : worded_pools) pool.name = "records were compared";
+  std::vector<testdata::Team> worded_teams = testdata::kGermanTeams;
+  for (auto& team : worded_teams) team.name = "outside the Quantity fields";
+  run.files[1] = testdata::PoolRecords(worded_pools);
+  run.files[3] = testdata::TeamRecords(worded_teams);
+  add("warning_words", run);
+
   // Pools whose Quantity 1 is the next pool's Nationality: scaling one pool
   // changes the side of the next. In the Allied run the second pool only
   // becomes Allied that way, and then changes the third.

@@ -39,3 +39,21 @@ bool IsScaledFrom(const RecordTable& fpools, SideCode side,
   }
   return true;
 }
+
+namespace {
+const char kWarning[] = "Warning: ";
+}  // namespace
+
+bool IsOtherBytesWarning(const std::string& line) {
+  const size_t start = sizeof kWarning - 1;
+  if (line.rfind(kWarning, 0) != 0) return false;
+  const size_t digits = line.find_first_not_of("0123456789", start);
+  if (digits == start || digits == std::string::npos) return false;
+  const std::string rest = line.substr(digits);
+  return rest.rfind(" byte differs outside the Quantity fields;", 0) == 0 ||
+         rest.rfind(" bytes differ outside the Quantity fields;", 0) == 0;
+}
+
+bool IsLengthsWarning(const std::string& line, const std::string& before) {
+  return line.rfind(kWarning + before + " has ", 0) == 0;
+}

@@ -1,6 +1,7 @@
 #ifndef TOVRAND_FUZZ_OUTPUT_CHECK_H_
 #define TOVRAND_FUZZ_OUTPUT_CHECK_H_
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -22,5 +23,13 @@ std::vector<bool> WritableBytes(const tovrand::RecordTable& fpools,
 // table's bytes: of the same length, and equal but in the writable bytes.
 bool IsScaledFrom(const tovrand::RecordTable& fpools, tovrand::SideCode side,
                   std::string_view output);
+
+// Whether `line` of tovdiff's report is its warning that bytes outside the
+// Quantity fields differ ("Warning: N byte(s) differ(s) outside the
+// Quantity fields; ..."), or its warning that the files' lengths differ
+// ("Warning: <before> has ..."). Told by how the line begins: names from
+// the data, which can hold any words, never come first.
+bool IsOtherBytesWarning(const std::string& line);
+bool IsLengthsWarning(const std::string& line, const std::string& before);
 
 #endif  // TOVRAND_FUZZ_OUTPUT_CHECK_H_

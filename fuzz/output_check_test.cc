@@ -148,5 +148,41 @@ TEST(IsScaledFromTest, OnlyWritableBytesMayDiffer) {
   }
 }
 
+// Names from the data may hold the warnings' words: only a warning that
+// begins as these do counts.
+TEST(ReportWarningTest, OnlyTheWarningsThemselves) {
+  const struct {
+    std::string line;
+    bool other_bytes;
+    bool lengths;
+  } cases[] = {
+      {"Warning: 1 byte differs outside the Quantity fields; the first is "
+       "byte 3 of pool 1 \"A\" (German, date 0)",
+       true, false},
+      {"Warning: 12 bytes differ outside the Quantity fields; the first is "
+       "byte 0 of the part record at the end",
+       true, false},
+      {"Warning: FPools.txt has 848 bytes and Output/FPools.txt 424: only "
+       "their first 1 records were compared",
+       false, true},
+      {"records were compared (German, date 0), slot 1, Rifle Squad "
+       "(Rifle): 10 -> 8",
+       false, false},
+      {"Warning: 2 bytes differ outside the Quantity fields (German, date "
+       "0), slot 1, Rifle Squad (Rifle): 10 -> 8",
+       false, false},
+      {"Warning: Output/FPools.txt: 3 slots of pool 1 \"FPools.txt has \" "
+       "(German, date 0) name no team",
+       false, false},
+      {"Warning: bytes differ outside the Quantity fields; no count", false,
+       false},
+      {"", false, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(IsOtherBytesWarning(c.line), c.other_bytes) << c.line;
+    EXPECT_EQ(IsLengthsWarning(c.line, "FPools.txt"), c.lengths) << c.line;
+  }
+}
+
 }  // namespace
 }  // namespace tovrand
