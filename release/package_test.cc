@@ -13,7 +13,6 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <ostream>
 #include <map>
 #include <set>
 #include <string>
@@ -424,50 +423,33 @@ unsigned long Field(const std::string& bytes, size_t at, size_t size) {
   return value;
 }
 
-// One file of an archive, as its headers have it, in a form to compare.
-struct Entry {
-  std::string name;
-  long time;          // seconds since 1970, UTC
-  std::string owner;  // tarball: "uid/gid uname/gname"; zip: ""
-  unsigned long extra_bytes;  // zip: extra fields of both headers
-
-  bool operator==(const Entry& o) const {
-    return name == o.name && time == o.time && owner == o.owner &&
-           extra_bytes == o.extra_bytes;
-  }
-};
-std::ostream& operator<<(std::ostream& out, const Entry& e) {
-  return out << e.name << " " << e.time << " [" << e.owner << "] "
-             << e.extra_bytes;
-}
-
-// The entries of a ustar archive.
-std::vector<Entry> TarEntries(const std::string& tar) {
-  std::vector<Entry> entries;
+// Each file of an archive as its headers have it, one line a file: its
+// name, its time in seconds since 1970, then in a tarball its ids and
+// names ("uid/gid uname/gname"), in a zip the bytes of its extra fields.
+std::vector<std::string> TarEntries(const std::string& tar) {
+  std::vector<std::string> entries;
   const auto text = [&](size_t at, size_t size) {
     const std::string field = tar.substr(at, size);
     return field.substr(0, field.find('\0'));
   };
   const auto octal = [&](size_t at, size_t size) {
-    return std::stol(text(at, size), nullptr, 8);
+    return std::to_string(std::stol(text(at, size), nullptr, 8));
   };
   for (size_t at = 0; at + 512 <= tar.size() && tar[at] != '\0';) {
-    entries.push_back({text(at, 100), octal(at + 136, 12),
-                       std::to_string(octal(at + 108, 8)) + "/" +
-                           std::to_string(octal(at + 116, 8)) + " " +
-                           text(at + 265, 32) + "/" + text(at + 297, 32),
-                       0});
-    at += 512 + (octal(at + 124, 12) + 511) / 512 * 512;
+    entries.push_back(text(at, 100) + " " + octal(at + 136, 12) + " " +
+                      octal(at + 108, 8) + "/" + octal(at + 116, 8) + " " +
+                      text(at + 265, 32) + "/" + text(at + 297, 32));
+    at += 512 + (std::stol(octal(at + 124, 12)) + 511) / 512 * 512;
   }
   return entries;
 }
 
-// The entries of a zip: each file's local header, then its central
-// directory entry, which must agree. Its DOS time is read as UTC.
-std::vector<Entry> ZipEntries(const std::string& zip) {
-  const auto dos_time = [&](size_t at) {
-    const unsigned long time = Field(zip, at, 2);
-    const unsigned long date = Field(zip, at + 2, 2);
+// The same of a zip's local file headers; the DOS time is read as UTC.
+std::vector<std::string> ZipEntries(const std::string& zip) {
+  std::vector<std::string> entries;
+  for (size_t at = 0; Field(zip, at, 4) == 0x04034b50;) {
+    const unsigned long time = Field(zip, at + 10, 2);
+    const unsigned long date = Field(zip, at + 12, 2);
     std::tm tm = {};
     tm.tm_year = static_cast<int>(date >> 9) + 80;
     tm.tm_mon = static_cast<int>(date >> 5 & 15) - 1;
@@ -475,24 +457,12 @@ std::vector<Entry> ZipEntries(const std::string& zip) {
     tm.tm_hour = static_cast<int>(time >> 11);
     tm.tm_min = static_cast<int>(time >> 5 & 63);
     tm.tm_sec = static_cast<int>(time & 31) * 2;
-    return static_cast<long>(timegm(&tm));
-  };
-  std::vector<Entry> entries;
-  size_t at = 0;
-  for (; Field(zip, at, 4) == 0x04034b50;) {  // local file header
     const size_t name_size = Field(zip, at + 26, 2);
     const size_t extra_size = Field(zip, at + 28, 2);
-    entries.push_back({zip.substr(at + 30, name_size), dos_time(at + 10), "",
-                       extra_size});
+    entries.push_back(zip.substr(at + 30, name_size) + " " +
+                      std::to_string(timegm(&tm)) + " " +
+                      std::to_string(extra_size));
     at += 30 + name_size + extra_size + Field(zip, at + 18, 4);
-  }
-  for (Entry& entry : entries) {  // central directory
-    EXPECT_EQ(Field(zip, at, 4), 0x02014b50u) << entry.name;
-    const size_t name_size = Field(zip, at + 28, 2);
-    EXPECT_EQ(zip.substr(at + 46, name_size), entry.name);
-    EXPECT_EQ(dos_time(at + 12), entry.time) << entry.name;
-    entry.extra_bytes += Field(zip, at + 30, 2);
-    at += 46 + name_size + Field(zip, at + 30, 2) + Field(zip, at + 32, 2);
   }
   return entries;
 }
@@ -521,13 +491,13 @@ TEST(PackageTest, ArchivesAndProgramsHoldNothingOfTheirBuild) {
   const long time = ReleaseTime();
   for (const Package* package : kPackages) {
     SCOPED_TRACE(package->archive);
-    std::vector<Entry> expected;
+    // A DOS time counts in two seconds; zip rounds an odd time up.
+    std::vector<std::string> expected;
     for (const auto& file : package->modes) {
       if (file.first.back() == '/') continue;
-      // A DOS time counts in two seconds; zip rounds an odd time up.
-      expected.push_back(
-          {file.first, package->windows ? (time + 1) / 2 * 2 : time,
-           package->windows ? "" : "0/0 /", 0});
+      expected.push_back(file.first + " " +
+                         (package->windows ? std::to_string((time + 1) / 2 * 2) + " 0"
+                                           : std::to_string(time) + " 0/0 /"));
     }
     const std::string archive =
         ReadFile(std::string(TOVRAND_PACKAGE_DIR) + "/" + package->archive);
