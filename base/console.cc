@@ -12,7 +12,6 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <errno.h>
 #include <signal.h>
 #include <unistd.h>
 #endif
@@ -36,20 +35,6 @@ enum class Output { kBytes, kText };
 #ifdef _WIN32
 
 constexpr char kLineEnd[] = "\r\n";
-
-bool WriteAll(HANDLE handle, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const DWORD chunk =
-        static_cast<DWORD>(bytes.size() < (1u << 30) ? bytes.size() : 1u << 30);
-    DWORD written = 0;
-    if (!WriteFile(handle, bytes.data(), chunk, &written, nullptr) ||
-        written == 0) {
-      return false;
-    }
-    bytes.remove_prefix(written);
-  }
-  return true;
-}
 
 bool WriteAllToConsole(HANDLE handle, const std::wstring& text) {
   const wchar_t* at = text.data();
@@ -80,7 +65,10 @@ LineWriter::Write StandardOutput(Output output) {
       return WriteAllToConsole(handle, WideFromUtf8(bytes));
     };
   }
-  return [handle](std::string_view bytes) { return WriteAll(handle, bytes); };
+  return [handle](std::string_view bytes) {
+    return WriteAll(reinterpret_cast<intptr_t>(handle), bytes.data(),
+                    bytes.size());
+  };
 }
 
 #else
@@ -93,13 +81,7 @@ LineWriter::Write StandardOutput(Output output) {
   // tovrand keeps the system's default.
   if (output == Output::kText) signal(SIGPIPE, SIG_IGN);
   return [](std::string_view bytes) {
-    while (!bytes.empty()) {
-      const ssize_t written = write(STDOUT_FILENO, bytes.data(), bytes.size());
-      if (written < 0 && errno == EINTR) continue;
-      if (written <= 0) return false;
-      bytes.remove_prefix(static_cast<size_t>(written));
-    }
-    return true;
+    return WriteAll(STDOUT_FILENO, bytes.data(), bytes.size());
   };
 }
 

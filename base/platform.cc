@@ -1,5 +1,6 @@
 #include "base/platform.h"
 
+#include <cerrno>
 #include <cstdlib>
 
 #ifdef _WIN32
@@ -134,6 +135,23 @@ bool FileInformationOf(const std::string& path,
 
 }  // namespace
 
+bool WriteAll(intptr_t handle, const void* data, size_t size) {
+  const char* at = static_cast<const char*>(data);
+  while (size > 0) {
+    // WriteFile takes a 32-bit count.
+    const DWORD chunk =
+        size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+    DWORD put = 0;
+    if (!WriteFile(reinterpret_cast<HANDLE>(handle), at, chunk, &put,
+                   nullptr) ||
+        put == 0)
+      return false;
+    at += put;
+    size -= put;
+  }
+  return true;
+}
+
 bool SameFile(const std::string& a, const std::string& b) {
   BY_HANDLE_FILE_INFORMATION ia, ib;
   return FileInformationOf(a, &ia) && FileInformationOf(b, &ib) &&
@@ -185,6 +203,18 @@ bool StampOf(std::FILE* file, FileStamp* stamp) {
   struct stat st;
   if (fstat(fileno(file), &st) != 0) return false;
   *stamp = StampFrom(st);
+  return true;
+}
+
+bool WriteAll(intptr_t handle, const void* data, size_t size) {
+  const char* at = static_cast<const char*>(data);
+  while (size > 0) {
+    const ssize_t put = write(static_cast<int>(handle), at, size);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    at += put;
+    size -= static_cast<size_t>(put);
+  }
   return true;
 }
 

@@ -63,6 +63,12 @@ struct FileStamp {
 // (null, as in the programs): where a test makes memory run out.
 void SetFileBufferHook(bool (*may_have)(size_t size, bool growing));
 
+// Writes all `size` bytes at `data` to `handle`, an open file descriptor
+// (on Windows a HANDLE), in as many writes as it takes: a write may take
+// fewer bytes (a pipe, a terminal), and on POSIX one cut short by a signal
+// (EINTR) is tried again. False when a write fails or takes nothing.
+bool WriteAll(std::intptr_t handle, const void* data, size_t size);
+
 #ifdef _WIN32
 // Text between UTF-8, as the programs hold it, and UTF-16, as Windows takes
 // file names and console text. A byte that is not UTF-8 becomes U+FFFD.

@@ -15,6 +15,7 @@
 
 #include "base/interrupt.h"
 #include "base/temp_file.h"
+#include "base/platform.h"
 #include "base/temp_file_platform.h"
 
 namespace tovrand {
@@ -148,17 +149,6 @@ int InterruptsReceived() { return g_received.load(); }
 
 namespace {
 
-bool WriteAll(int fd, const unsigned char* data, size_t size) {
-  while (size > 0) {
-    const ssize_t put = write(fd, data, size);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    data += put;
-    size -= static_cast<size_t>(put);
-  }
-  return true;
-}
-
 // `system_call` on `fd`, or the sync a test stands in for it.
 int Sync(int fd, int (*system_call)(int)) {
   int (*const seam)(int) = Seams().sync;
@@ -251,7 +241,7 @@ bool TempFile::Create(const std::string& target) {
 bool TempFile::Write(const unsigned char* data, size_t size) {
   if (handle_ < 0) return false;
   AtStep(TempFileStep::kWrite);
-  return WriteAll(static_cast<int>(handle_), data, size);
+  return WriteAll(handle_, data, size);
 }
 
 bool TempFile::Commit(const ReplacedFile& replaced) {

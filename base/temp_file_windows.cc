@@ -12,6 +12,7 @@
 
 #include "base/interrupt.h"
 #include "base/temp_file.h"
+#include "base/platform.h"
 #include "base/temp_file_platform.h"
 
 namespace tovrand {
@@ -219,17 +220,7 @@ bool TempFile::Create(const std::string& target) {
 bool TempFile::Write(const unsigned char* data, size_t size) {
   if (handle_ == -1) return false;
   AtStep(TempFileStep::kWrite);
-  HANDLE handle = reinterpret_cast<HANDLE>(handle_);
-  while (size > 0) {
-    const DWORD chunk =
-        size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
-    DWORD put = 0;
-    if (!WriteFile(handle, data, chunk, &put, nullptr) || put == 0)
-      return false;
-    data += put;
-    size -= put;
-  }
-  return true;
+  return WriteAll(handle_, data, size);
 }
 
 namespace {
