@@ -8,6 +8,25 @@ using tovrand::Column;
 using tovrand::RecordTable;
 using tovrand::SideCode;
 
+namespace {
+
+// Marks in `bytes` the two bytes of each `Quantity k` field of pool `index`
+// (every slot column, used or not) that lies whole inside the table's bytes.
+// A layout may place such a field anywhere, even in the next record: the
+// bytes are marked where the field is, as the pass writes it there.
+void MarkQuantityBytes(const RecordTable& fpools,
+                       const tovrand::SlotColumns& slots, int index,
+                       std::vector<bool>* bytes) {
+  for (const Column& column : slots.quantity) {
+    const int64_t start = fpools.FieldStart(index, column, 2);
+    if (start < 0 || static_cast<uint64_t>(start) + 2 > bytes->size()) continue;
+    (*bytes)[static_cast<size_t>(start)] = true;
+    (*bytes)[static_cast<size_t>(start) + 1] = true;
+  }
+}
+
+}  // namespace
+
 std::vector<bool> WritableBytes(const RecordTable& fpools, SideCode side) {
   const tovrand::SlotColumns slots(fpools);
   const Column nationality = fpools.Find("Nationality");
@@ -22,7 +41,7 @@ std::vector<bool> WritableBytes(const RecordTable& fpools, SideCode side) {
         !writable[static_cast<size_t>(at)]) {
       continue;
     }
-    tovrand::MarkQuantityBytes(fpools, slots, i, &writable);
+    MarkQuantityBytes(fpools, slots, i, &writable);
   }
   return writable;
 }

@@ -34,16 +34,6 @@ PoolColumns::PoolColumns(const RecordTable& fpools)
       date(fpools.Find("Date")),
       slots(fpools) {}
 
-void MarkQuantityBytes(const RecordTable& fpools, const SlotColumns& slots,
-                       int index, std::vector<bool>* bytes) {
-  for (const Column& column : slots.quantity) {
-    const int64_t start = fpools.FieldStart(index, column, 2);
-    if (start < 0 || static_cast<uint64_t>(start) + 2 > bytes->size()) continue;
-    (*bytes)[static_cast<size_t>(start)] = true;
-    (*bytes)[static_cast<size_t>(start) + 1] = true;
-  }
-}
-
 std::vector<size_t> QuantitySlotsInRecord(const RecordTable& fpools,
                                           const SlotColumns& slots) {
   std::vector<bool> taken(

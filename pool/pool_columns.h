@@ -72,13 +72,6 @@ SlotWalk VisitSlots(const RecordTable& fpools, const SlotColumns& slots,
   }
 }
 
-// Marks in `bytes` the two bytes of each `Quantity k` field of pool `index`
-// (every slot column, used or not) that lies whole inside the table's bytes
-// and inside `bytes`. A layout may place such a field anywhere, even in the
-// next record: the bytes are marked where the field is.
-void MarkQuantityBytes(const RecordTable& fpools, const SlotColumns& slots,
-                       int index, std::vector<bool>* bytes);
-
 // The slots (k - 1 for slot k) whose `Quantity k` field lies inside the
 // record (SlotColumns::inside_record), each field once: where the columns of
 // several slots name the same bytes (columns of no width), the first slot's.

@@ -17,7 +17,6 @@ namespace tovrand {
 // (those name the file), ending with status 1.
 inline constexpr char kReportOutOfMemory[] =
     "Out of memory: the report could not be made";
-[[nodiscard]] int RunDiff(int argc, const char* const* argv, Messages* out);
 
 }  // namespace tovrand
 
