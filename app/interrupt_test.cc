@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -61,17 +62,21 @@ bool ContainersAvailable() {
 }
 
 // The process id inside a container is always 1, so names made from it
-// alone would collide: neither a pile of leftovers with such names nor a
-// run in another container stops a run there.
+// alone would collide: neither a pile of leftovers nor a run in another
+// container stops a run there.
 TEST(ContainerTest, LeftoversOfKilledRunsInAContainerAreRemoved) {
   if (!ContainersAvailable())
     GTEST_SKIP() << "unshare -pf cannot start a process namespace here";
   Workspace w;
   w.WritePreviousOutput();
-  // What a hundred and fifty killed runs of an earlier version left.
-  for (int n = 0; n < 150; ++n)
-    testdata::WriteFile(
-        w.Path("Output/FPools.txt.1." + std::to_string(n) + ".tmp"), "partial");
+  // What a hundred and fifty killed runs left.
+  for (int n = 0; n < 150; ++n) {
+    char middle[17];
+    std::snprintf(middle, sizeof middle, "%016x", n);
+    testdata::WriteFile(w.Path(std::string("Output/FPools.txt.") + middle +
+                               ".tmp"),
+                        "partial");
+  }
   const ProcessResult r = w.RunWrapped("unshare -pf", kUnchangedRun);
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, kSuccess);

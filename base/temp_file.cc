@@ -23,10 +23,8 @@ size_t LastSeparator(const std::string& path) {
   return path.find_last_of(kPathSeparator == '\\' ? "\\/" : "/");
 }
 
-bool IsDecimalDigit(char c) { return c >= '0' && c <= '9'; }
-
 bool IsLowercaseHexDigit(char c) {
-  return IsDecimalDigit(c) || (c >= 'a' && c <= 'f');
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
 }
 
 // Whether `text` is one or more characters, each of which `is` accepts.
@@ -35,14 +33,9 @@ bool AllOf(const std::string& text, bool (*is)(char)) {
 }
 
 // Whether `middle`, what stands between "<target>." and ".tmp", is one that
-// a run makes: 16 lowercase hex digits (NextTempName), or an earlier
-// version's "<pid>.<n>", each one or more decimal digits.
+// a run makes: 16 lowercase hex digits (NextTempName).
 bool IsTempMiddle(const std::string& middle) {
-  if (middle.size() == 16 && AllOf(middle, IsLowercaseHexDigit)) return true;
-  const size_t dot = middle.find('.');
-  return dot != std::string::npos &&
-         AllOf(middle.substr(0, dot), IsDecimalDigit) &&
-         AllOf(middle.substr(dot + 1), IsDecimalDigit);
+  return middle.size() == 16 && AllOf(middle, IsLowercaseHexDigit);
 }
 
 void (*g_step_hook)(TempFileStep) = nullptr;

@@ -18,7 +18,11 @@ namespace tovrand {
 // on Windows), which the system releases when the run ends however it ends.
 // A later run removes the temporary files beside its target that it can
 // lock: those of runs that are no longer running, whatever their process id
-// was, in whatever container or Wine prefix they ran.
+// was, in whatever container or Wine prefix they ran. It removes only what
+// is provably such a file, a regular file of that name with no other name
+// and reached through no link; a link of that name, and what it leads to,
+// are left as they are. On Windows the system removes the file itself when
+// the process ends, however it ends, until the file is renamed.
 //
 // An interrupt removes the temporary file before the process ends as an
 // interrupted one, and waits while it is created or renamed; once it has
@@ -41,12 +45,11 @@ struct ReplacedFile {
 // skipping any that a running process still holds.
 void RemoveLeftovers(const std::string& target);
 
-// Whether `name` (no directory) is a temporary file name of `target_name`,
-// one of the two forms runs make: "<target_name>.<16 hex digits>.tmp" in
-// lowercase, as NextTempName makes them, or an earlier version's
-// "<target_name>.<pid>.<n>.tmp" (one or more decimal digits in each). No
-// other name matches, so that a modder's "<target_name>.bad.tmp" or
-// "<target_name>.1.tmp" is never taken for a leftover.
+// Whether `name` (no directory) is a temporary file name of `target_name`
+// as runs make them: "<target_name>.<16 hex digits>.tmp" in lowercase
+// (NextTempName). No other name matches, so that a modder's
+// "<target_name>.bad.tmp", "<target_name>.1.tmp" or "<target_name>.12.09.tmp"
+// is never taken for a leftover.
 bool IsTempNameOf(const std::string& name, const std::string& target_name);
 
 // A new temporary file beside a target, locked while it is open. Removed

@@ -33,7 +33,10 @@ enum class Lock { kTaken, kHeldByOther, kUnsupported };
 std::vector<std::string> NamesIn(const std::string& folder);
 
 // Given by each platform. Removes the leftover temporary file at `path`
-// when it is a regular file that no running process holds locked.
+// when it is provably a run's: a regular file with no other name, that is
+// not a link and is reached through none, and that no running process holds
+// locked. Each check is made on the handle opened for the removal, never by
+// following the name again; when one cannot be made, the file stays.
 void RemoveIfUnheld(const std::string& path);
 
 }  // namespace tovrand

@@ -115,8 +115,11 @@ void RemoveIfUnheld(const std::string& path) {
     type = F_WRLCK;
   }
   if (fd < 0) return;
+  // A leftover is a file a run made: a regular file with this one name. A
+  // link of any kind (O_NOFOLLOW refuses a symbolic one; a hard one has
+  // more names than this) is the modder's, and so is what it leads to.
   struct stat st;
-  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 1 &&
       TryLock(fd, type) == Lock::kTaken && StillNamed(fd, path)) {
     unlink(path.c_str());
   }

@@ -124,13 +124,13 @@ TEST(TempNameTest, OnlyTemporaryNamesOfTheTargetAreRecognised) {
     const char* name;
     bool temp;
   } cases[] = {
-      // What runs make: 16 lowercase hex digits, or an earlier version's
-      // "<pid>.<n>".
+      // What runs make: 16 lowercase hex digits.
       {"FPools.txt.0123456789abcdef.tmp", true},
-      {"FPools.txt.1.0.tmp", true},
-      {"FPools.txt.4242.99.tmp", true},
-      {"FPools.txt.1234567.12345678.tmp", true},  // 16 characters, a dot
-      // A modder's names, however near ours.
+      // A modder's names, however near ours: 1.0's "<pid>.<n>" form too,
+      // which a date such as 12.09 takes.
+      {"FPools.txt.1.0.tmp", false},
+      {"FPools.txt.12.09.tmp", false},
+      {"FPools.txt.1234567.12345678.tmp", false},  // 16 characters, a dot
       {"FPools.txt.a.tmp", false},
       {"FPools.txt.1.tmp", false},
       {"FPools.txt.bad.tmp", false},
@@ -151,11 +151,11 @@ TEST(TempNameTest, OnlyTemporaryNamesOfTheTargetAreRecognised) {
       {"FPools.txt.tmp", false},
       {"FPools.txt", false},
       // Our middle, but not the target's name or not ".tmp".
-      {"FPools.txt.1.12.tmp.bak", false},
-      {"FPools.txt.1.12.TMP", false},
-      {"FPools.txtx1.12.tmp", false},
-      {"GETeams.txt.1.12.tmp", false},
-      {"XFPools.txt.1.12.tmp", false},
+      {"FPools.txt.0123456789abcdef.tmp.bak", false},
+      {"FPools.txt.0123456789abcdef.TMP", false},
+      {"FPools.txtx0123456789abcdef.tmp", false},
+      {"GETeams.txt.0123456789abcdef.tmp", false},
+      {"XFPools.txt.0123456789abcdef.tmp", false},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(IsTempNameOf(c.name, "FPools.txt"), c.temp) << c.name;
@@ -215,23 +215,24 @@ class HeldTempFile {
   std::string path_;
 };
 
-// Leftovers that no process holds go, whatever their process id was; what
-// is held, not a temporary name, or not a regular file (a link, a folder, a
+// Leftovers that no process holds go; what is held, not a temporary name,
+// or not a regular file of one name (a link of either kind, a folder, a
 // pipe) stays.
 TEST(RemoveLeftoversTest, RemovesOnlyUnheldTemporaryFiles) {
   ScratchDir dir;
   const std::string target = dir / "FPools.txt";
   testdata::WriteFile(target, "old output");
-  testdata::WriteFile(dir / "FPools.txt.1.0.tmp", "killed in a container");
-  testdata::WriteFile(dir / "FPools.txt.1.99.tmp", "killed in a container");
   testdata::WriteFile(dir / "FPools.txt.0123456789abcdef.tmp", "killed");
+  testdata::WriteFile(dir / "FPools.txt.1.0.tmp", "1.0's, or a modder's");
   testdata::WriteFile(dir / "FPools.txt.notes.tmp", "a modder's");
-  testdata::WriteFile(dir / "FPools.txt.2024.12.09.tmp", "a modder's");
-  testdata::WriteFile(dir / "GETeams.txt.1.12.tmp", "another file's");
+  testdata::WriteFile(dir / "GETeams.txt.0123456789abcdef.tmp", "another's");
   testdata::WriteFile(dir / "precious", "linked to");
-  fs::create_symlink(dir / "precious", dir / "FPools.txt.1.88.tmp");
-  fs::create_directory(dir / "FPools.txt.1.77.tmp");
-  ASSERT_EQ(mkfifo((dir / "FPools.txt.1.66.tmp").c_str(), 0600), 0);
+  fs::create_symlink(dir / "precious", dir / "FPools.txt.00000000000000aa.tmp");
+  fs::create_hard_link(dir / "precious",
+                       dir / "FPools.txt.00000000000000bb.tmp");
+  fs::create_directory(dir / "FPools.txt.00000000000000cc.tmp");
+  ASSERT_EQ(mkfifo((dir / "FPools.txt.00000000000000dd.tmp").c_str(), 0600),
+            0);
   HeldTempFile held(target);
   ASSERT_FALSE(held.path().empty());
   const std::string held_name = fs::path(held.path()).filename().string();
@@ -242,10 +243,13 @@ TEST(RemoveLeftoversTest, RemovesOnlyUnheldTemporaryFiles) {
   for (const auto& entry : fs::directory_iterator(dir.path()))
     names.insert(entry.path().filename().string());
   EXPECT_EQ(names, (std::set<std::string>{
-                       "FPools.txt", "FPools.txt.notes.tmp",
-                       "FPools.txt.2024.12.09.tmp", "GETeams.txt.1.12.tmp",
-                       "precious", "FPools.txt.1.88.tmp", "FPools.txt.1.77.tmp",
-                       "FPools.txt.1.66.tmp", held_name}));
+                       "FPools.txt", "FPools.txt.1.0.tmp",
+                       "FPools.txt.notes.tmp",
+                       "GETeams.txt.0123456789abcdef.tmp", "precious",
+                       "FPools.txt.00000000000000aa.tmp",
+                       "FPools.txt.00000000000000bb.tmp",
+                       "FPools.txt.00000000000000cc.tmp",
+                       "FPools.txt.00000000000000dd.tmp", held_name}));
   EXPECT_EQ(testdata::ReadFile(held.path()), "partial");
   EXPECT_EQ(testdata::ReadFile(dir / "precious"), "linked to");
 }
@@ -343,16 +347,14 @@ TEST(WriteFileAtomicallyTest, LeavesWhatHoldsATakenNameAsItWas) {
       {"a link to a file",
        [](const ScratchDir& dir) {
          testdata::WriteFile(dir / "precious", "linked to");
-         fs::create_symlink(dir / "precious", dir / "taken");
+         fs::create_symlink("precious", dir / "taken");
        },
        {{"FPools.txt", "new bytes"},
         {"precious", "linked to"},
-        {"taken", "<other>"}}},
+        {"taken", "<link to precious>"}}},
       {"a link to no file",
-       [](const ScratchDir& dir) {
-         fs::create_symlink(dir / "missing", dir / "taken");
-       },
-       {{"FPools.txt", "new bytes"}, {"taken", "<other>"}}},
+       [](const ScratchDir& dir) { fs::create_symlink("missing", dir / "taken"); },
+       {{"FPools.txt", "new bytes"}, {"taken", "<link to missing>"}}},
   };
   TempFileSeams in_turn;
   in_turn.next_name = NamesInTurn;
@@ -408,7 +410,7 @@ TEST(WriteFileAtomicallyTest, SyncsTheFileBeforeTheRenameAndTheFolderAfter) {
 TEST(WriteFileAtomicallyTest, WritesATargetInTheRootFolder) {
   ScratchDir dir;
   testdata::WriteFile(dir / "FPools.txt", "old output");
-  testdata::WriteFile(dir / "FPools.txt.1.0.tmp", "killed");
+  testdata::WriteFile(dir / "FPools.txt.0123456789abcdef.tmp", "killed");
   const std::string result = InChild([&dir] {
     if ((geteuid() != 0 && unshare(CLONE_NEWUSER) != 0) ||
         chroot(dir.path().c_str()) != 0 || chdir("/") != 0)
@@ -445,7 +447,7 @@ TEST(RemoveLeftoversTest, AnUnprivilegedOwnerRemovesItsLeftovers) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
     ScratchDir dir;
-    const std::string leftover = dir / "FPools.txt.1.0.tmp";
+    const std::string leftover = dir / "FPools.txt.0123456789abcdef.tmp";
     if (c.pipe)
       ASSERT_EQ(mkfifo(leftover.c_str(), c.mode), 0);
     else

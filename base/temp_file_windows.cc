@@ -1,7 +1,8 @@
-// The temporary file on Windows: an exclusive create, a byte-range lock,
-// FlushFileBuffers before the rename, a rename that waits out other
-// programs' brief opens of the target; and the console control handler
-// that removes the file when the run is interrupted.
+// The temporary file on Windows: an exclusive create, a byte-range lock, a
+// delete disposition while it is written, FlushFileBuffers before the
+// rename, a rename that waits out other programs' brief opens of the target;
+// and the console control handler that removes the file when the run is
+// interrupted. Paths are UTF-8, opened by their wide names.
 
 #include <windows.h>
 
@@ -42,10 +43,14 @@ volatile LONG g_received = 0;
 // that is still waiting for that step.
 volatile LONG g_interrupted = 0;
 
-// Marks the open file to be deleted when its last handle closes.
-bool DeleteOnClose(HANDLE handle) {
+// Marks the open file to be deleted when its last handle closes, or (with
+// `remove` false) takes the mark back. The system closes a process's
+// handles however it ends, so a marked file goes with a process that is
+// killed: by the Task Manager, by TerminateProcess, or under Wine by any
+// signal, which the program never sees.
+bool DeleteOnClose(HANDLE handle, bool remove = true) {
   FILE_DISPOSITION_INFO disposition = {};
-  disposition.DeleteFile = TRUE;
+  disposition.DeleteFile = remove ? TRUE : FALSE;
   return SetFileInformationByHandle(handle, FileDispositionInfo, &disposition,
                                     sizeof disposition) != 0;
 }
@@ -115,16 +120,57 @@ constexpr DWORD kKeptAttributes =
 
 }  // namespace
 
+namespace {
+
+// The path the system gives the open `handle`, with every link and junction
+// on the way resolved: Wine, which shows a link of the host's as the file
+// it leads to, tells it here. False when the system cannot say.
+bool FinalPath(HANDLE handle, std::wstring* path) {
+  const DWORD size = GetFinalPathNameByHandleW(handle, nullptr, 0, 0);
+  if (size == 0) return false;
+  path->assign(size, L'\0');
+  const DWORD got = GetFinalPathNameByHandleW(handle, &(*path)[0], size, 0);
+  if (got == 0 || got >= size) return false;
+  path->resize(got);
+  return true;
+}
+
+// Whether the open file `handle` is the entry `name` itself of `folder`:
+// its final path is the folder's own followed by that name. A link in the
+// folder under that name gives its target's path, and fails.
+bool IsEntryOf(HANDLE handle, const std::string& folder,
+               const std::string& name) {
+  HANDLE dir = CreateFileW(
+      WideFromUtf8(folder).c_str(), FILE_READ_ATTRIBUTES,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (dir == INVALID_HANDLE_VALUE) return false;
+  std::wstring expected;
+  const bool named = FinalPath(dir, &expected);
+  CloseHandle(dir);
+  std::wstring actual;
+  if (!named || !FinalPath(handle, &actual)) return false;
+  if (expected.empty() || expected.back() != L'\\') expected += L'\\';
+  return actual == expected + WideFromUtf8(name);
+}
+
+}  // namespace
+
 void RemoveIfUnheld(const std::string& path) {
-  HANDLE handle = CreateFileA(
-      path.c_str(), GENERIC_READ | DELETE,
+  HANDLE handle = CreateFileW(
+      WideFromUtf8(path).c_str(), GENERIC_READ | DELETE,
       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
       OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return;
+  // What a run makes: a plain file with this one name. Windows shows its
+  // own links and junctions as reparse points; Wine shows a link of the
+  // host's as its target, which its final path then names.
   BY_HANDLE_FILE_INFORMATION info;
   if (GetFileInformationByHandle(handle, &info) &&
       (info.dwFileAttributes &
        (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0 &&
+      info.nNumberOfLinks == 1 &&
+      IsEntryOf(handle, FolderOf(path), NameOf(path)) &&
       TryLock(handle) == Lock::kTaken) {
     DeleteOnClose(handle);
     OVERLAPPED at = {};
@@ -135,7 +181,8 @@ void RemoveIfUnheld(const std::string& path) {
 
 bool InspectTarget(const std::string& target, ReplacedFile* out) {
   *out = ReplacedFile();
-  const DWORD attributes = GetFileAttributesA(target.c_str());
+  const std::wstring wide = WideFromUtf8(target);
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     const DWORD error = GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
@@ -147,7 +194,7 @@ bool InspectTarget(const std::string& target, ReplacedFile* out) {
   // Opening for writing changes nothing and answers whether this user may
   // write the file, whatever its access rules say.
   HANDLE handle =
-      CreateFileA(target.c_str(), GENERIC_WRITE,
+      CreateFileW(wide.c_str(), GENERIC_WRITE,
                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle != INVALID_HANDLE_VALUE) {
@@ -161,12 +208,12 @@ bool InspectTarget(const std::string& target, ReplacedFile* out) {
 
 std::vector<std::string> NamesIn(const std::string& folder) {
   std::vector<std::string> names;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(WideFromUtf8(folder + "\\*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return names;
   do {
-    names.push_back(found.cFileName);
-  } while (FindNextFileA(search, &found));
+    names.push_back(Utf8FromWide(found.cFileName));
+  } while (FindNextFileW(search, &found));
   FindClose(search);
   return names;
 }
@@ -191,7 +238,8 @@ bool TempFile::Create(const std::string& target) {
     std::string name = NextTempName(target);
     // Shared for deletion, so that the file can be renamed while it is
     // open and the lock is held.
-    HANDLE handle = CreateFileA(name.c_str(), GENERIC_WRITE | DELETE,
+    HANDLE handle = CreateFileW(WideFromUtf8(name).c_str(),
+                                GENERIC_WRITE | DELETE,
                                 FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                 CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
@@ -206,6 +254,10 @@ bool TempFile::Create(const std::string& target) {
     // for a leftover and marked it for deletion; then it is left to that
     // run.
     if (TryLock(handle) != Lock::kHeldByOther && !DeletePending(handle)) {
+      // Until the rename the file is marked for deletion, so that a run
+      // that is killed leaves nothing. Where the mark cannot be set the
+      // next run removes the file, as it removes any leftover.
+      DeleteOnClose(handle);
       path_ = std::move(name);
       handle_ = reinterpret_cast<intptr_t>(handle);
       g_handle = handle;
@@ -252,11 +304,7 @@ struct RenameInfoEx {
 bool RenameReplacingOpenTarget(HANDLE handle, const std::string& target) {
   // The call takes the target's full path in the system's own form:
   // \??\C:\... or \??\UNC\server\share\...
-  const int size =
-      MultiByteToWideChar(CP_ACP, 0, target.c_str(), -1, nullptr, 0);
-  if (size <= 0) return false;
-  std::wstring wide(static_cast<size_t>(size), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, target.c_str(), -1, &wide[0], size);
+  const std::wstring wide = WideFromUtf8(target);
   const DWORD full_size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
   if (full_size == 0) return false;
   std::wstring full(full_size, L'\0');
@@ -296,10 +344,14 @@ bool ReplaceTarget(HANDLE handle, const std::string& path,
   for (DWORD pause = 1;; pause = pause < 128 ? pause * 2 : pause) {
     Move(kWriting, kBusy);
     AtStep(TempFileStep::kRename);
-    bool ok = RenameReplacingOpenTarget(handle, target);
+    // A file marked for deletion would go once it has replaced the target.
+    const bool unmarked = DeleteOnClose(handle, false);
+    bool ok = unmarked && RenameReplacingOpenTarget(handle, target);
     DWORD error = ok ? 0 : GetLastError();
-    if (!ok && !TargetBusy(error)) {  // not offered here: the plain rename
-      ok = MoveFileExA(path.c_str(), target.c_str(),
+    if (unmarked && !ok && !TargetBusy(error)) {
+      // Not offered here: the plain rename.
+      ok = MoveFileExW(WideFromUtf8(path).c_str(),
+                       WideFromUtf8(target).c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
       error = ok ? 0 : GetLastError();
     }
@@ -307,6 +359,7 @@ bool ReplaceTarget(HANDLE handle, const std::string& path,
       Move(kBusy, kReplaced);
       return true;
     }
+    DeleteOnClose(handle);
     Move(kBusy, kWriting);
     if (!TargetBusy(error) || waited >= kBusyTargetWait) return false;
     AtStep(TempFileStep::kRenameRefused);
@@ -348,7 +401,7 @@ void TempFile::Discard() {
   Move(kWriting, kBusy);
   const bool marked = DeleteOnClose(handle);
   CloseHandle(handle);
-  if (!marked) DeleteFileA(path_.c_str());
+  if (!marked) DeleteFileW(WideFromUtf8(path_).c_str());
   Move(kBusy, kNoFile);
   handle_ = -1;
   path_.clear();

@@ -45,7 +45,7 @@ std::optional<std::map<std::string, std::string>> DirectoryState(
   for (const auto& entry : fs::directory_iterator(dir)) {
     const std::string name = entry.path().filename().string();
     if (entry.is_symlink()) {
-      state[name] = "<other>";
+      state[name] = "<link to " + fs::read_symlink(entry.path()).string() + ">";
     } else if (entry.is_regular_file()) {
       state[name] = ReadFile(entry.path().string());
     } else {

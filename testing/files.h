@@ -19,8 +19,9 @@ std::string ReadFile(const std::string& path);
 std::optional<std::string> ReadIfFile(const std::string& path);
 
 // What the directory `dir` holds: each entry's name with the bytes of a
-// regular file, "<directory>" for a directory, or "<other>" for anything
-// else, links included; nothing when `dir` is not a directory.
+// regular file, "<directory>" for a directory, "<link to TARGET>" for a
+// symbolic link (never followed), or "<other>" for anything else; nothing
+// when `dir` is not a directory.
 std::optional<std::map<std::string, std::string>> DirectoryState(
     const std::string& dir);
 

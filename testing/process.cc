@@ -174,6 +174,30 @@ std::string WaitForFile(const std::string& dir,
   return found;
 }
 
+bool WaitForRemoval(const std::string& path, int seconds) {
+  const std::filesystem::path file(path);
+  const std::string dir = file.parent_path().string();
+  const std::string name = file.filename().string();
+  const int watch = inotify_init1(IN_CLOEXEC);
+  if (watch < 0 ||
+      inotify_add_watch(watch, dir.c_str(), IN_DELETE | IN_MOVED_FROM) < 0)
+    return false;
+  std::error_code error;
+  bool gone = !std::filesystem::exists(std::filesystem::symlink_status(path, error));
+  struct pollfd ready = {watch, POLLIN, 0};
+  while (!gone && poll(&ready, 1, seconds * 1000) > 0) {
+    alignas(inotify_event) char events[4096];
+    const ssize_t got = read(watch, events, sizeof events);
+    for (ssize_t at = 0; got > 0 && at < got;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+      if (event->len > 0 && name == event->name) gone = true;
+      at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+    }
+  }
+  close(watch);
+  return gone;
+}
+
 bool WaitForFile(const std::string& dir, const std::string& name) {
   return !WaitForFile(dir, [&](const std::string& n) {
             return n == name;

@@ -70,5 +70,8 @@ std::string WaitForFile(const std::string& dir,
                         int seconds = 60);
 // The same for the file `name`.
 bool WaitForFile(const std::string& dir, const std::string& name);
+// Waits until nothing is at `path` any more, removed before or after the
+// call, for at most `seconds`. Returns whether it went.
+bool WaitForRemoval(const std::string& path, int seconds = 60);
 
 #endif  // TOVRAND_TESTING_PROCESS_H_

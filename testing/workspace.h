@@ -56,8 +56,8 @@ class Workspace {
   std::vector<std::string> OutputEntries() const;
 
   // What Output holds: each entry's name with the bytes of a regular file,
-  // "<directory>" for a directory, or "<other>"; empty when Output is not a
-  // directory.
+  // "<directory>" for a directory, "<link to TARGET>" for a symbolic link,
+  // or "<other>"; empty when Output is not a directory.
   std::map<std::string, std::string> OutputState() const;
 
   // Puts a previous Output/FPools.txt in place, when Output is a directory,
