@@ -26,6 +26,22 @@ int _dowildcard = 0;
 }
 #endif
 
+#ifdef _WIN32
+// Interrupts are taken over as soon as the program's own code runs: in a
+// TLS callback, which the loader calls as it starts the process, before the
+// C runtime and main. Until then Ctrl-C gets the system's default handling,
+// which under Wine ends the process with status 0 as if it had succeeded.
+// A console event that comes while the loader runs waits for it, so it
+// finds the handler in place.
+extern "C" {
+static void NTAPI TakeInterruptsEarly(PVOID, DWORD reason, PVOID) {
+  if (reason == DLL_PROCESS_ATTACH) tovrand::HandleInterrupts();
+}
+__attribute__((section(".CRT$XLB"), used))
+const PIMAGE_TLS_CALLBACK tovrand_take_interrupts_early = TakeInterruptsEarly;
+}
+#endif
+
 namespace tovrand {
 
 namespace {
@@ -75,11 +91,12 @@ LineWriter::Write StandardOutput(Output output) {
 
 constexpr char kLineEnd[] = "\n";
 
-LineWriter::Write StandardOutput(Output output) {
+LineWriter::Write StandardOutput(Output) {
   // Writing to a pipe whose reader has gone fails with EPIPE instead of
-  // ending the program, so that tovdiff can say it failed by its status.
-  // tovrand keeps the system's default.
-  if (output == Output::kText) signal(SIGPIPE, SIG_IGN);
+  // ending the program: tovdiff says by its status that its report was not
+  // read, and tovrand's status still says what became of its output, as
+  // when standard output is a full disk.
+  signal(SIGPIPE, SIG_IGN);
   return [](std::string_view bytes) {
     return WriteAll(STDOUT_FILENO, bytes.data(), bytes.size());
   };

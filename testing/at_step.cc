@@ -4,8 +4,11 @@
 // every run, not by chance.
 //
 //   tovrand_at_step STEP ACTION tovrand-arguments...
-// STEP is create, lock, write, sync, rename, refused or renamed. The first
-// time the run comes to it, ACTION is done:
+// STEP is start, create, lock, write, sync, rename, refused or renamed. The
+// first time the run comes to it, ACTION is done. At start, an interrupt is
+// raised before the program's main runs, as early as the program's own code
+// does (on Windows from a TLS callback of this program's, which runs just
+// after tovrand's own), and main waits for it to arrive. ACTION is one of:
 //   int, term, hup     SIGINT, SIGTERM or SIGHUP raised (POSIX);
 //   int, break, close  Ctrl-C, Ctrl-Break or the console closing (Windows),
 //                      handed over as the system does it, on a new thread
@@ -30,6 +33,9 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#include <shellapi.h>
+
+#include <cwchar>
 #else
 #include <signal.h>
 #endif
@@ -42,6 +48,7 @@ const char* const kSteps[] = {"create", "lock",    "write",  "sync",
                               "rename", "refused", "renamed"};
 static_assert(static_cast<int>(TempFileStep::kRenamed) == 6,
               "kSteps names the steps in their order");
+constexpr int kStart = 7;  // g_step for "start", before any of kSteps
 
 #ifdef _WIN32
 const struct {
@@ -51,25 +58,58 @@ const struct {
                    {"break", CTRL_BREAK_EVENT},
                    {"close", CTRL_CLOSE_EVENT}};
 
-void Raise(DWORD event) {
-  const int before = tovrand::InterruptsReceived();
+// Hands `event` to the process as Windows does: a new thread at
+// CtrlRoutine, which calls the handlers. False when it cannot.
+bool Send(DWORD event) {
   const FARPROC routine =
       GetProcAddress(GetModuleHandleA("kernelbase.dll"), "CtrlRoutine");
-  HANDLE thread =
-      routine == nullptr
-          ? nullptr
-          : CreateThread(nullptr, 0,
-                         reinterpret_cast<LPTHREAD_START_ROUTINE>(
-                             reinterpret_cast<void (*)()>(routine)),
-                         reinterpret_cast<void*>(static_cast<uintptr_t>(event)),
-                         0, nullptr);
-  for (int waited = 0; thread != nullptr && waited < 10000; ++waited) {
-    if (tovrand::InterruptsReceived() != before) return;
+  return routine != nullptr &&
+         CreateThread(nullptr, 0,
+                      reinterpret_cast<LPTHREAD_START_ROUTINE>(
+                          reinterpret_cast<void (*)()>(routine)),
+                      reinterpret_cast<void*>(static_cast<uintptr_t>(event)),
+                      0, nullptr) != nullptr;
+}
+
+// Waits until the handler has had `received` interrupts in all.
+void AwaitInterrupts(int received, bool sent) {
+  for (int waited = 0; sent && waited < 10000; ++waited) {
+    if (tovrand::InterruptsReceived() >= received) return;
     Sleep(1);
   }
   std::fprintf(stderr, "tovrand_at_step: the interrupt did not arrive\n");
   ExitProcess(125);
 }
+
+void Raise(DWORD event) {
+  const int before = tovrand::InterruptsReceived();
+  AwaitInterrupts(before + 1, Send(event));
+}
+
+// "start": the interrupt sent while the loader starts the process. The
+// thread that takes it runs once the loader is done; main waits for it.
+bool g_sent_at_start = false;
+
+extern "C" {
+static void NTAPI RaiseAtStart(PVOID, DWORD reason, PVOID) {
+  if (reason != DLL_PROCESS_ATTACH) return;
+  int argc = 0;
+  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  if (argv == nullptr) return;
+  if (argc >= 3 && std::wcscmp(argv[1], L"start") == 0) {
+    const DWORD events[] = {CTRL_C_EVENT, CTRL_BREAK_EVENT, CTRL_CLOSE_EVENT};
+    const wchar_t* const names[] = {L"int", L"break", L"close"};
+    for (int i = 0; i < 3; ++i)
+      if (std::wcscmp(argv[2], names[i]) == 0) g_sent_at_start = Send(events[i]);
+  }
+  LocalFree(argv);
+}
+// After tovrand's own (.CRT$XLB), which takes over the interrupts.
+__attribute__((section(".CRT$XLC"), used))
+const PIMAGE_TLS_CALLBACK tovrand_at_step_raise_at_start = RaiseAtStart;
+}
+
+void RaiseAtStart() { AwaitInterrupts(1, g_sent_at_start); }
 #else
 const struct {
   const char* name;
@@ -77,6 +117,9 @@ const struct {
 } kInterrupts[] = {{"int", SIGINT}, {"term", SIGTERM}, {"hup", SIGHUP}};
 
 void Raise(int event) { raise(event); }
+
+// "start": before main has taken over the interrupts.
+void RaiseAtStart(int event) { raise(event); }
 #endif
 
 int g_step = -1;
@@ -120,6 +163,7 @@ int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "hold") == 0) return Hold(argv[2]);
   for (int i = 0; argc >= 3 && i < 7; ++i)
     if (std::strcmp(argv[1], kSteps[i]) == 0) g_step = i;
+  if (argc >= 3 && std::strcmp(argv[1], "start") == 0) g_step = kStart;
   for (int i = 0; argc >= 3 && i < 3; ++i)
     if (std::strcmp(argv[2], kInterrupts[i].name) == 0) g_interrupt = i;
   if (g_step < 0 || (g_interrupt < 0 && std::strcmp(argv[2], "pause") != 0)) {
@@ -127,6 +171,17 @@ int main(int argc, char** argv) {
                  "usage: tovrand_at_step STEP ACTION tovrand-arguments...\n"
                  "       tovrand_at_step hold FILE\n");
     return 2;
+  }
+  if (g_step == kStart) {
+    if (g_interrupt < 0) {
+      std::fprintf(stderr, "tovrand_at_step: start takes an interrupt\n");
+      return 2;
+    }
+#ifdef _WIN32
+    RaiseAtStart();
+#else
+    RaiseAtStart(kInterrupts[g_interrupt].event);
+#endif
   }
   tovrand::SetTempFileStepHook(OnStep);
   argv[2] = argv[0];
