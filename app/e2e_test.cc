@@ -152,6 +152,34 @@ TEST_P(EndToEndTest, FailuresWriteNothing) {
          w.Write("Tables.ini", utf16);
        },
        "Tables.ini is saved as UTF-16: save it as ANSI or UTF-8\n"},
+      {"Tables.ini in UTF-32", kGermanRun,
+       [](Workspace& w) {
+         std::string utf32("\xFF\xFE\0\0", 4);
+         for (const char c : testdata::StandardLayout())
+           utf32 += std::string{c, '\0', '\0', '\0'};
+         w.Write("Tables.ini", utf32);
+       },
+       "Tables.ini is saved as UTF-32: save it as ANSI or UTF-8\n"},
+      // Two files joined, each saved with a UTF-8 mark: the mark hides the
+      // header of the second.
+      {"a byte-order mark before a header", kGermanRun,
+       [](Workspace& w) {
+         std::string ini = testdata::StandardLayout();
+         ini.insert(ini.find("[GETeams]"), "\xEF\xBB\xBF");
+         w.Write("Tables.ini", "\xEF\xBB\xBF" + ini);
+       },
+       "Tables.ini has no [GETeams] section: line 62 holds [GETeams] after a "
+       "byte-order mark, an invisible character; type that line again\n"},
+      // A file converted to CR LF twice.
+      {"CR CR LF line ends", kGermanRun,
+       [](Workspace& w) {
+         std::string ini;
+         for (const char c : testdata::StandardLayout())
+           ini += c == '\n' ? std::string("\r\n") : std::string(1, c);
+         w.Write("Tables.ini", ini);
+       },
+       "Tables.ini has no [FPools] section: line 8 holds [FPools] and a stray "
+       "carriage return; save the file with CR LF or LF line ends\n"},
       {"column without type", kGermanRun,
        [](Workspace& w) { w.Write("Tables.ini", "[FPools]\n\"Name\"\n"); },
        "Missing col type for column \"Name\"\n"},
@@ -299,40 +327,111 @@ TEST_P(EndToEndTest, AnExistingOutputFileIsReplacedWhole) {
 }
 
 // Leftovers of earlier runs go; anything else in Output is the modder's,
-// however much it looks like a temporary file, and stays.
+// however much it looks like a temporary file, and stays: other names (1.0's
+// "<pid>.<n>" form among them, which a date takes), and links of a
+// leftover's name, with what they lead to, which a Windows program under
+// Wine sees as the files themselves.
 TEST_P(EndToEndTest, OnlyLeftoversOfRunsAreRemoved) {
   Workspace w;
+  ScratchDir outside;
+  testdata::WriteFile(outside / "precious", "outside the data folder");
   std::map<std::string, std::string> kept = {
       {"FPools.txt", testdata::PoolRecords(kPools)}};
   for (const char* name :
        {"FPools.txt.1.tmp", "FPools.txt.bad.tmp", "FPools.txt.cafe.tmp",
-        "FPools.txt.2024.12.09.tmp", "FPools.txt.....tmp",
-        "FPools.txt.backup.tmp", "FPools.txt.0123456789abcdef0.tmp"}) {
+        "FPools.txt.2024.12.09.tmp", "FPools.txt.12.09.tmp",
+        "FPools.txt.4242.7.tmp", "FPools.txt.....tmp", "FPools.txt.backup.tmp",
+        "FPools.txt.0123456789abcdef0.tmp"}) {
     testdata::WriteFile(w.Path("Output/") + name, "the modder's");
     kept[name] = "the modder's";
   }
-  for (const char* name :
-       {"FPools.txt.0123456789abcdef.tmp", "FPools.txt.4242.7.tmp"})
-    testdata::WriteFile(w.Path("Output/") + name, "a killed run's");
+  const struct {
+    const char* name;
+    std::string target;
+  } links[] = {
+      {"FPools.txt.00000000000000a1.tmp", "../FPools.txt"},  // the input
+      {"FPools.txt.00000000000000a2.tmp", outside / "precious"},
+      {"FPools.txt.00000000000000a3.tmp", outside / "missing"},
+      {"FPools.txt.00000000000000a4.tmp", outside.path()},  // a folder
+      {"FPools.txt.00000000000000a5.tmp", "FPools.txt"},  // the old output
+  };
+  for (const auto& link : links) {
+    fs::create_symlink(link.target, w.Path("Output/") + link.name);
+    kept[link.name] = "<link to " + link.target + ">";
+  }
+  fs::create_hard_link(w.Path("FPools.txt"),
+                       w.Path("Output/FPools.txt.00000000000000b1.tmp"));
+  kept["FPools.txt.00000000000000b1.tmp"] = testdata::PoolRecords(kPools);
+  testdata::WriteFile(w.Path("Output/FPools.txt.0123456789abcdef.tmp"),
+                      "a killed run's");
   EXPECT_EQ(Run(w, kUnchangedRun).out, Printed(kSuccess));
   EXPECT_EQ(w.OutputState(), kept);
+  EXPECT_EQ(testdata::ReadFile(outside / "precious"), "outside the data folder");
+  EXPECT_TRUE(fs::is_directory(outside.path()));
+  w.ExpectInputsUnchanged();
 }
 
 // An input that yields fewer bytes than it held when it was opened (as one
-// that another program cuts short while it is read) fails the run: a file
-// of the system's whose size says 4096 bytes and which holds a few.
-TEST_P(EndToEndTest, AnInputThatChangesWhileReadFailsTheRun) {
+// that another program cuts short while it is read) fails the run, with a
+// line that says so: a file of the system's whose size says 4096 bytes and
+// which holds a few, in place of each input in turn; tovdiff's inputs too.
+TEST_P(EndToEndTest, AnInputThatChangesWhileReadIsToldSo) {
   const std::string shorter = "/sys/devices/system/cpu/online";
   if (!fs::is_regular_file(shorter) || fs::file_size(shorter) != 4096)
     GTEST_SKIP() << shorter << " is not a file of 4096 bytes here";
-  Workspace w;
-  w.WritePreviousOutput();
-  w.Remove("FPools.txt");
-  fs::create_symlink(shorter, w.Path("FPools.txt"));
-  const auto before = w.OutputState();
-  w.ExpectFailedAndUnchanged(Run(w, kGermanRun),
-                             Printed("Cannot open FPools.txt\n"), before,
-                             "input shorter than its size");
+  const auto instead = [&shorter](const char* name) {
+    return [&shorter, name](Workspace& w) {
+      w.Remove(name);
+      fs::create_symlink(shorter, w.Path(name));
+    };
+  };
+  ExpectEachFailsAndWritesNothing(
+      {
+          {"Tables.ini", kGermanRun, instead("Tables.ini"),
+           "Tables.ini changed while it was read\n"},
+          {"FPools.txt", kGermanRun, instead("FPools.txt"),
+           "FPools.txt changed while it was read\n"},
+          {"AlsTeams.txt", kGermanRun, instead("AlsTeams.txt"),
+           "AlsTeams.txt changed while it was read\n"},
+          {"GETeams.txt", kGermanRun, instead("GETeams.txt"),
+           "GETeams.txt changed while it was read\n"},
+      },
+      GetParam().command, GetParam().line_end);
+  for (const char* name : {"Tables.ini", "FPools.txt", "Output/FPools.txt",
+                           "AlsTeams.txt", "GETeams.txt"}) {
+    Workspace w;
+    ASSERT_EQ(Run(w, kUnchangedRun).status, 0);
+    fs::remove(w.Path(name));
+    fs::create_symlink(shorter, w.Path(name));
+    const ProcessResult r = RunIn(w.Dir(), GetParam().diff, {});
+    EXPECT_EQ(r.status, 1) << name;
+    EXPECT_EQ(r.out, Printed(std::string(name) + " changed while it was read\n"));
+  }
+}
+
+// A standard output that no one reads any more (`tovrand ... | true`, a
+// closed terminal) or that is full does not change the status: it still
+// says what became of Output.
+TEST_P(EndToEndTest, TheStatusSaysWhatBecameOfOutputWhereverTheLinesGo) {
+  for (const bool replaced : {true, false}) {
+    for (const bool closed_pipe : {true, false}) {
+      SCOPED_TRACE(std::string(replaced ? "replaced" : "failed") +
+                   (closed_pipe ? ", closed pipe" : ", /dev/full"));
+      Workspace w;
+      w.WritePreviousOutput();
+      if (!replaced) w.Write("GETeams.txt", testdata::TeamRecords({}));
+      const ProcessResult r =
+          closed_pipe ? RunIntoClosedPipe(w.Dir(), GetParam().command, kGermanRun)
+                      : RunIn(w.Dir(), GetParam().command, kGermanRun,
+                              "/dev/full");
+      EXPECT_EQ(r.status, replaced ? 0 : 1);
+      EXPECT_EQ(r.signal, 0);
+      EXPECT_EQ(r.err, "");
+      EXPECT_EQ(testdata::ReadFile(w.Path("Output/FPools.txt")),
+                replaced ? ScaledPools({{0, 2, 3}, {1, 1, 6}, {1, 2, 2}})
+                         : "previous output");
+    }
+  }
 }
 
 // An interrupt at each step of the output's replacement, raised by the
@@ -343,8 +442,9 @@ TEST_P(EndToEndTest, AnInterruptAtEachStepLeavesOneOfTwoEnds) {
   const struct {
     const char* step;
     bool replaced;
-  } steps[] = {{"create", false}, {"lock", false},  {"write", false},
-               {"sync", false},   {"rename", true}, {"renamed", true}};
+  } steps[] = {{"start", false}, {"create", false}, {"lock", false},
+               {"write", false}, {"sync", false},   {"rename", true},
+               {"renamed", true}};
   for (const Interrupt& interrupt : GetParam().interrupts) {
     for (const auto& step : steps) {
       const std::string what = interrupt.action + " at " + step.step;
@@ -592,6 +692,31 @@ TEST_P(WindowsTest, RunsOfEitherBuildLeaveAWritingRunAlone) {
     EXPECT_EQ(w.OutputState(),
               (std::map<std::string, std::string>{
                   {"FPools.txt", testdata::PoolRecords(kPools)}}));
+  }
+}
+
+// Under Wine a signal ends a Windows program at once, with no handler of its
+// own run; the system removes the temporary file all the same, as Windows
+// does for a process the Task Manager ends, since it is marked for deletion
+// while it is written. Nothing of the run is left.
+TEST_P(WindowsTest, ARunKilledWhileWritingLeavesNothing) {
+  for (const int signal : {SIGTERM, SIGHUP, SIGKILL}) {
+    SCOPED_TRACE(signal);
+    Workspace w;
+    w.WritePreviousOutput();
+    BackgroundRun run(w.Dir(), GetParam().at_step + " write pause",
+                      kUnchangedRun);
+    ASSERT_TRUE(WaitForFile(w.Dir(), "paused"));
+    w.Remove("paused");
+    const std::string temp = w.TempFileName();
+    ASSERT_NE(temp, "");
+    kill(run.pid(), signal);
+    const ProcessResult r = run.Wait();
+    EXPECT_EQ(r.signal, signal);
+    EXPECT_TRUE(WaitForRemoval(w.Path("Output/" + temp), 10)) << temp;
+    EXPECT_EQ(w.OutputState(), (std::map<std::string, std::string>{
+                                   {"FPools.txt", "previous output"}}));
+    w.ExpectInputsUnchanged();
   }
 }
 

@@ -16,11 +16,13 @@ namespace {
 
 // Loads one data file into its table. A table whose section Tables.ini
 // lacks has no record size, so its records could not be counted: that is
-// reported before the file is touched.
-bool LoadTable(RecordTable* table, const char* name, Messages* messages) {
+// reported before the file is touched, with why the section was missed when
+// its header was misread.
+bool LoadTable(RecordTable* table, const char* name,
+               const MisreadHeaders& misread, Messages* messages) {
   const std::string file = std::string(name) + ".txt";
   if (table->recordSize() == 0) {
-    messages->Line(std::string("Tables.ini has no [") + name + "] section");
+    messages->Line(NoSectionText("Tables.ini", name, misread));
     return false;
   }
   ReadResult result = ReadResult::kOk;
@@ -63,11 +65,12 @@ int Run(int argc, const char* const* argv, Messages* messages) {
   }
   const SideCode side = letter == 'a' ? SideCode::kAllied : SideCode::kGerman;
 
-  if (!LoadLayouts(&tables, messages)) return 1;
+  MisreadHeaders misread;
+  if (!LoadLayouts(&tables, messages, &misread)) return 1;
   // BGroups gets a layout but no data.
-  if (!LoadTable(&tables.fpools, "FPools", messages) ||
-      !LoadTable(&tables.alsteams, "AlsTeams", messages) ||
-      !LoadTable(&tables.geteams, "GETeams", messages)) {
+  if (!LoadTable(&tables.fpools, "FPools", misread, messages) ||
+      !LoadTable(&tables.alsteams, "AlsTeams", misread, messages) ||
+      !LoadTable(&tables.geteams, "GETeams", misread, messages)) {
     return 1;
   }
 

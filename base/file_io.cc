@@ -90,10 +90,11 @@ std::string ReadFailureLine(ReadResult result, const std::string& path) {
       return "malloc failed";
     case ReadResult::kNoMemoryToGrow:
       return "realloc failed";
+    case ReadResult::kChanged:
+      return path + " changed while it was read";
     case ReadResult::kOk:
     case ReadResult::kCannotOpen:
     case ReadResult::kReadError:
-    case ReadResult::kChanged:
       break;
   }
   return "Cannot open " + path;

@@ -58,8 +58,9 @@ constexpr size_t kMaxInputSize = 2147483647;
                                        ByteBuffer* out);
 
 // The line that tells why the input file `path` could not be read:
-// "Cannot open <path>", "<path> is too large: more than 2147483647 bytes",
-// "malloc failed" or "realloc failed". Not for kOk.
+// "Cannot open <path>", "<path> changed while it was read", "<path> is too
+// large: more than 2147483647 bytes", "malloc failed" or "realloc failed".
+// Not for kOk.
 std::string ReadFailureLine(ReadResult result, const std::string& path);
 
 // Replaces the file at `path` with `size` bytes from `data`, or leaves it as

@@ -44,11 +44,13 @@ bool LoadLayout(const std::string& path, const std::string& shown,
                 GameTables* tables, std::string* failure) {
   ReadResult result = ReadResult::kOk;
   LayoutError error;
-  if (!ReadLayoutFile(path, tables, &result, &error)) {
+  MisreadHeaders misread;
+  if (!ReadLayoutFile(path, tables, &result, &error, &misread)) {
     // The error's text may quote the layout's bytes: a type letter, a name.
     if (result != ReadResult::kOk) {
       *failure = CannotRead(result, shown);
-    } else if (error.kind == LayoutError::Kind::kUtf16) {
+    } else if (error.kind == LayoutError::Kind::kUtf16 ||
+               error.kind == LayoutError::Kind::kUtf32) {
       *failure = error.Text(shown);
     } else {
       *failure = shown + ": " + OnOneLine(error.Text(""));
@@ -68,7 +70,7 @@ bool LoadLayout(const std::string& path, const std::string& shown,
   };
   for (const auto& need : kNeeds) {
     if (need.table->recordSize() <= 0) {
-      *failure = shown + " has no [" + need.section + "] section";
+      *failure = NoSectionText(shown, need.section, misread);
       return false;
     }
     for (const char* column : need.columns) {

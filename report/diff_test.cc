@@ -500,6 +500,14 @@ TEST(DiffTest, FailsWithOneLineNamingTheFile) {
       {"a layout saved as UTF-16",
        [](DataFolder* f) { f->layout = "\xFF\xFE;\0 \0"; },
        "Tables.ini is saved as UTF-16: save it as ANSI or UTF-8"},
+      {"a layout saved as UTF-32",
+       [](DataFolder* f) { f->layout = std::string("\xFF\xFE\0\0;\0\0\0", 8); },
+       "Tables.ini is saved as UTF-32: save it as ANSI or UTF-8"},
+      {"a byte-order mark before a header",
+       layout_with("[AlsTeams]", "\xEF\xBB\xBF[AlsTeams]"),
+       "Tables.ini has no [AlsTeams] section: line 55 holds [AlsTeams] after "
+       "a byte-order mark, an invisible character; type that line again"},
+
       {"a layout too large", too_large("Tables.ini"),
        "Tables.ini is too large: more than 2147483647 bytes"},
       {"an input too large", too_large("FPools.txt"),

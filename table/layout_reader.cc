@@ -1,5 +1,6 @@
 #include "table/layout_reader.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -127,12 +128,82 @@ bool ReadColumns(LayoutLineReader* lines, RecordTable* table,
   return true;
 }
 
+// The sections the reader knows, with the tables they fill.
+struct Section {
+  std::string_view header;
+  RecordTable* table;
+  int32_t record_size;
+};
+
+std::vector<Section> SectionsOf(GameTables* tables) {
+  return {
+      {"[GETeams]", &tables->geteams, kGETeamsRecordSize},
+      {"[AlsTeams]", &tables->alsteams, kAlsTeamsRecordSize},
+      {"[BGroups]", &tables->bgroups, kBGroupsRecordSize},
+      {"[FPools]", &tables->fpools, kFPoolsRecordSize},
+  };
+}
+
+// Notepad's "UTF-8" puts this mark first; joined files may hold it anywhere.
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+// The first misread header of each section that `tables` lacks, in the
+// layout's text (its first mark already passed over).
+MisreadHeaders FindMisreadHeaders(std::string_view text, GameTables* tables) {
+  MisreadHeaders found;
+  LayoutLineReader lines(text);
+  std::string_view line;
+  while (lines.Next(&line)) {
+    std::string_view bare = line;
+    while (bare.substr(0, kUtf8Mark.size()) == kUtf8Mark)
+      bare.remove_prefix(kUtf8Mark.size());
+    const bool marked = bare.size() != line.size();
+    while (!bare.empty() && bare.back() == '\r') bare.remove_suffix(1);
+    if (!marked && bare.size() == line.size()) continue;
+    for (const Section& section : SectionsOf(tables)) {
+      if (bare != section.header || section.table->recordSize() != 0 ||
+          std::any_of(found.begin(), found.end(),
+                      [&](const MisreadHeader& m) { return m.header == bare; }))
+        continue;
+      MisreadHeader misread;
+      misread.kind = marked ? MisreadHeader::Kind::kByteOrderMark
+                            : MisreadHeader::Kind::kCarriageReturns;
+      misread.header = std::string(bare);
+      misread.line =
+          1 + static_cast<size_t>(std::count(text.data(), line.data(), '\n'));
+      found.push_back(misread);
+    }
+  }
+  return found;
+}
+
 }  // namespace
+
+std::string NoSectionText(const std::string& file, std::string_view section,
+                          const MisreadHeaders& misread) {
+  const std::string header = "[" + std::string(section) + "]";
+  std::string text = file + " has no " + header + " section";
+  for (const MisreadHeader& m : misread) {
+    if (m.header != header) continue;
+    text += ": line " + std::to_string(m.line) + " holds " + header;
+    if (m.kind == MisreadHeader::Kind::kByteOrderMark) {
+      text += " after a byte-order mark, an invisible character; type that "
+              "line again";
+    } else {
+      text += " and a stray carriage return; save the file with CR LF or LF "
+              "line ends";
+    }
+    break;
+  }
+  return text;
+}
 
 std::string LayoutError::Text(const std::string& file) const {
   switch (kind) {
     case Kind::kUtf16:
       return file + " is saved as UTF-16: save it as ANSI or UTF-8";
+    case Kind::kUtf32:
+      return file + " is saved as UTF-32: save it as ANSI or UTF-8";
     case Kind::kMissingType:
       return "Missing col type for column \"" + column + "\"";
     case Kind::kUnknownType:
@@ -143,55 +214,55 @@ std::string LayoutError::Text(const std::string& file) const {
   return "";
 }
 
-bool ReadLayouts(std::string_view text, GameTables* tables,
-                 LayoutError* error) {
-  const struct {
-    std::string_view header;
-    RecordTable* table;
-    int32_t record_size;
-  } sections[] = {
-      {"[GETeams]", &tables->geteams, kGETeamsRecordSize},
-      {"[AlsTeams]", &tables->alsteams, kAlsTeamsRecordSize},
-      {"[BGroups]", &tables->bgroups, kBGroupsRecordSize},
-      {"[FPools]", &tables->fpools, kFPoolsRecordSize},
-  };
-  // Notepad's "UTF-8" puts a byte-order mark first, its "Unicode" writes
-  // UTF-16, whose mark is one of these two.
-  constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+bool ReadLayouts(std::string_view text, GameTables* tables, LayoutError* error,
+                 MisreadHeaders* misread) {
+  // Notepad's "Unicode" writes UTF-16, whose mark is FF FE or FE FF; UTF-32's
+  // mark begins as one of them.
+  using namespace std::string_view_literals;
+  if (text.substr(0, 4) == "\xFF\xFE\0\0"sv ||
+      text.substr(0, 4) == "\0\0\xFE\xFF"sv) {
+    error->kind = LayoutError::Kind::kUtf32;
+    return false;
+  }
   if (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF") {
     error->kind = LayoutError::Kind::kUtf16;
     return false;
   }
   if (text.substr(0, kUtf8Mark.size()) == kUtf8Mark)
     text.remove_prefix(kUtf8Mark.size());
+  const std::vector<Section> sections = SectionsOf(tables);
   LayoutLineReader lines(text);
   std::string_view line;
   while (lines.Next(&line)) {
     if (line[0] != '[') continue;  // outside a recognised section
-    for (const auto& section : sections) {
+    for (const Section& section : sections) {
       if (line == section.header &&
           !ReadColumns(&lines, section.table, section.record_size, error)) {
         return false;
       }
     }
   }
+  if (misread != nullptr) *misread = FindMisreadHeaders(text, tables);
   return true;
 }
 
 bool ReadLayoutFile(const std::string& path, GameTables* tables,
-                    ReadResult* result, LayoutError* error) {
+                    ReadResult* result, LayoutError* error,
+                    MisreadHeaders* misread) {
   ByteBuffer file;
   *result = ReadInputFile(path, &file);
   if (*result != ReadResult::kOk) return false;
   const std::string_view text(reinterpret_cast<const char*>(file.bytes.get()),
                               file.size);
-  return ReadLayouts(text, tables, error);
+  return ReadLayouts(text, tables, error, misread);
 }
 
-bool LoadLayouts(GameTables* tables, Messages* messages) {
+bool LoadLayouts(GameTables* tables, Messages* messages,
+                 MisreadHeaders* misread) {
   ReadResult result = ReadResult::kOk;
   LayoutError error;
-  if (ReadLayoutFile("Tables.ini", tables, &result, &error)) return true;
+  if (ReadLayoutFile("Tables.ini", tables, &result, &error, misread))
+    return true;
   switch (result) {
     case ReadResult::kOk:
       messages->Line(error.Text("Tables.ini"));
@@ -200,9 +271,9 @@ bool LoadLayouts(GameTables* tables, Messages* messages) {
       break;
     case ReadResult::kCannotOpen:
     case ReadResult::kReadError:
-    case ReadResult::kChanged:
       messages->Line("Cannot open Tables.ini in current directory");
       break;
+    case ReadResult::kChanged:
     case ReadResult::kTooLarge:
     case ReadResult::kNoMemory:
     case ReadResult::kNoMemoryToGrow:

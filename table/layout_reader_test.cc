@@ -18,9 +18,10 @@ struct Tables {
   RecordTable& geteams = tables.geteams;
   RecordTable& alsteams = tables.alsteams;
   LayoutError error;
+  MisreadHeaders misread;
 
   bool Read(const std::string& text) {
-    return ReadLayouts(text, &tables, &error);
+    return ReadLayouts(text, &tables, &error, &misread);
   }
 };
 
@@ -97,6 +98,11 @@ TEST(ReadLayoutsTest, FatalStops) {
       {"\xFE\xFF\0[\0F\0P\0o\0o\0l\0s\0]"s,
        "Tables.ini is saved as UTF-16: save it as ANSI or UTF-8"},
       {"\xFF\xFE", "Tables.ini is saved as UTF-16: save it as ANSI or UTF-8"},
+      // UTF-32, whose little-endian mark begins as UTF-16's does.
+      {"\xFF\xFE\0\0[\0\0\0"s,
+       "Tables.ini is saved as UTF-32: save it as ANSI or UTF-8"},
+      {"\0\0\xFE\xFF\0\0\0["s,
+       "Tables.ini is saved as UTF-32: save it as ANSI or UTF-8"},
   };
   for (const auto& c : cases) {
     Tables t;
@@ -202,6 +208,46 @@ TEST(ReadLayoutsTest, HeaderLineEnds) {
     ASSERT_TRUE(t.Read(c.text)) << c.text;
     EXPECT_EQ(t.geteams.recordSize(), c.record_size) << c.text;
   }
+}
+
+// A section whose header is not recognised is missing, as the format says;
+// the line for it says why when the header was there but for a byte-order
+// mark before it or carriage returns after it.
+TEST(ReadLayoutsTest, AMissingSectionSaysWhyItsHeaderWasMissed) {
+  const std::string plain = "Tables.ini has no [FPools] section";
+  const std::string mark =
+      " holds [FPools] after a byte-order mark, an invisible character; type "
+      "that line again";
+  const std::string crs =
+      " holds [FPools] and a stray carriage return; save the file with CR LF "
+      "or LF line ends";
+  const struct {
+    const char* text;
+    std::string line;
+  } cases[] = {
+      {";c\n\xEF\xBB\xBF[FPools]\n", plain + ": line 2" + mark},
+      {"\xEF\xBB\xBF\xEF\xBB\xBF[FPools]\r\r\n", plain + ": line 1" + mark},
+      {"[FPools]\r\r\n", plain + ": line 1" + crs},
+      {"[GETeams]\n\"A\",W\n[FPools]\r\r\r\n", plain + ": line 3" + crs},
+      {"[FPools]\r\r\n[FPools]\r", plain + ": line 1" + crs},  // the first
+      {"[FPools]\r", plain + ": line 1" + crs},  // a last line without LF
+      {"\xEF\xBB\xBF[FPools] \n", plain},          // a blank is no mark
+      {"[GETeams]\r\r\n", plain},                   // another section's
+      {"[fpools]\r\r\n", plain},
+      {"x\xEF\xBB\xBF[FPools]\n", plain},
+  };
+  for (const auto& c : cases) {
+    Tables t;
+    ASSERT_TRUE(t.Read(c.text)) << c.text;
+    EXPECT_EQ(t.fpools.recordSize(), 0) << c.text;
+    EXPECT_EQ(NoSectionText("Tables.ini", "FPools", t.misread), c.line)
+        << c.text;
+  }
+  // A section read as well as misread is not missing.
+  Tables t;
+  ASSERT_TRUE(t.Read("\xEF\xBB\xBF;\n\xEF\xBB\xBF[FPools]\n[FPools]\n"));
+  EXPECT_EQ(t.fpools.recordSize(), 424);
+  EXPECT_TRUE(t.misread.empty());
 }
 
 TEST(ReadLayoutsTest, NoLimitOnColumnsNamesOrLines) {
