@@ -41,14 +41,22 @@ void* GrowFileBuffer(void* data, size_t size) {
 
 const char kPathSeparator = '\\';
 
-std::wstring WideFromUtf8(std::string_view text) {
+namespace {
+
+std::wstring WideFrom(UINT code_page, std::string_view text) {
   if (text.empty()) return std::wstring();
   const int size = static_cast<int>(text.size());
   const int length =
-      MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
+      MultiByteToWideChar(code_page, 0, text.data(), size, nullptr, 0);
   std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), length);
+  MultiByteToWideChar(code_page, 0, text.data(), size, wide.data(), length);
   return wide;
+}
+
+}  // namespace
+
+std::wstring WideFromUtf8(std::string_view text) {
+  return WideFrom(CP_UTF8, text);
 }
 
 std::string Utf8FromWide(std::wstring_view text) {
@@ -60,6 +68,45 @@ std::string Utf8FromWide(std::wstring_view text) {
   WideCharToMultiByte(CP_UTF8, 0, text.data(), size, utf8.data(), length,
                       nullptr, nullptr);
   return utf8;
+}
+
+std::string Utf8FromAnsi(std::string_view text) {
+  return Utf8FromWide(WideFrom(CP_ACP, text));
+}
+
+bool FolderForCommandPrompt(const std::string& path, std::string* out) {
+  const std::wstring wide = WideFromUtf8(path);
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
+  if (path.empty() || attributes == INVALID_FILE_ATTRIBUTES ||
+      (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+    return false;
+  // Any code page reads ASCII as it is.
+  const DWORD size = GetShortPathNameW(wide.c_str(), nullptr, 0);
+  std::wstring short_name(size, L'\0');
+  const DWORD got =
+      size == 0 ? 0 : GetShortPathNameW(wide.c_str(), &short_name[0], size);
+  if (got > 0 && got < size) {
+    short_name.resize(got);
+    bool ascii = true;
+    for (const wchar_t c : short_name) ascii = ascii && c < 0x80;
+    if (ascii) {
+      *out = Utf8FromWide(short_name);
+      return true;
+    }
+  }
+  // cmd reads a file in the console's code page, the OEM one without one.
+  UINT code_page = GetConsoleOutputCP();
+  if (code_page == 0) code_page = GetOEMCP();
+  const int length = static_cast<int>(wide.size());
+  BOOL lossy = FALSE;
+  const int bytes = WideCharToMultiByte(code_page, WC_NO_BEST_FIT_CHARS,
+                                        wide.data(), length, nullptr, 0,
+                                        nullptr, &lossy);
+  if (bytes <= 0 || lossy) return false;
+  out->assign(static_cast<size_t>(bytes), '\0');
+  WideCharToMultiByte(code_page, WC_NO_BEST_FIT_CHARS, wide.data(), length,
+                      &(*out)[0], bytes, nullptr, nullptr);
+  return true;
 }
 
 namespace {
@@ -222,6 +269,14 @@ bool SameFile(const std::string& a, const std::string& b) {
   struct stat sa, sb;
   return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 &&
          sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+bool FolderForCommandPrompt(const std::string& path, std::string* out) {
+  struct stat st;
+  if (path.empty() || stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+    return false;
+  *out = path;
+  return true;
 }
 
 void* AllocateFileBuffer(size_t size) {

@@ -74,7 +74,17 @@ bool WriteAll(std::intptr_t handle, const void* data, size_t size);
 // file names and console text. A byte that is not UTF-8 becomes U+FFFD.
 std::wstring WideFromUtf8(std::string_view text);
 std::string Utf8FromWide(std::wstring_view text);
+// Text in the ANSI code page (Windows-1252 on a Western Windows), in UTF-8.
+std::string Utf8FromAnsi(std::string_view text);
 #endif
+
+// The folder `path` as cmd.exe takes it back, read from a file with set /p:
+// on Windows its short name where that is all ASCII, else its name in the
+// console's code page where that code page has all its letters; elsewhere
+// `path` itself. False when `path` is no folder, or cmd could not be given
+// its name.
+[[nodiscard]] bool FolderForCommandPrompt(const std::string& path,
+                                          std::string* out);
 
 // This process's id, one of the things that make temporary names unique.
 long ProcessId();

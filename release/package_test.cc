@@ -183,10 +183,12 @@ class Unpacked {
 
   // Runs the example script from another folder, so that it has to find
   // its data folder itself.
-  ProcessResult RunScript() const {
+  // `env` is set for it ("NAME=value ...").
+  ProcessResult RunScript(const std::string& env = "") const {
     const std::string script = Folder() + "/" + package_.script;
     if (package_.windows) {
-      return RunIn(Elsewhere(), "TOVRAND_NO_PAUSE=1 " + Wine() + " exec cmd /c",
+      return RunIn(Elsewhere(),
+                   env + " TOVRAND_NO_PAUSE=1 " + Wine() + " exec cmd /c",
                    {WindowsPath(script)});
     }
     return RunIn(Elsewhere(), ShellQuote(script), {});
@@ -616,6 +618,61 @@ TEST(PackageTest, ProgramsRunFromTheUnpackedFolder) {
       CheckReport(Unprinted(*package, diff.out), unpacked.Folder());
     }
   }
+}
+
+// A modder names the data folder in the script's DATA line and saves it
+// as Notepad does: in UTF-8, or in the ANSI code page. A name outside
+// ASCII reaches the run either way; a folder that is not there is told
+// with its own letters.
+TEST(PackageTest, TheBatchFileFindsAFolderNamedInEitherCodePage) {
+  const Unpacked unpacked(kZip);
+  const std::string folder = unpacked.Elsewhere() + "/Spiel \xC3\xBC";
+  fs::create_directory(folder);
+  CopySampleData(folder);
+  const std::string script_path = unpacked.Folder() + "/run-example.bat";
+  const std::string script = ReadFile(script_path);
+  const std::string default_line = "set \"DATA=%~dp0\"";
+  ASSERT_NE(script.find(default_line), std::string::npos);
+  const std::string there = WindowsPath(unpacked.Elsewhere()) + "\\";
+  const struct {
+    std::string data;  // the DATA line's bytes
+    int status;
+    std::string out;   // what the script prints first
+  } kCases[] = {
+      {there + "Spiel \xC3\xBC", 0, kSuccess},
+      {there + "Spiel \xFC", 0, kSuccess},
+      {there + "Gone \xFC", 1,
+       "Cannot open the data folder \"" + there + "Gone \xC3\xBC\"\n"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.data);
+    fs::remove(folder + "/Output/FPools.txt");
+    std::string edited = script;
+    edited.replace(edited.find(default_line), default_line.size(),
+                   "set \"DATA=" + c.data + "\"");
+    testdata::WriteFile(script_path, edited);
+    const ProcessResult r = unpacked.RunScript();
+    EXPECT_EQ(r.status, c.status);
+    const std::string out = Unprinted(kZip, r.out);
+    EXPECT_EQ(out.substr(0, c.out.size()), c.out) << out;
+    EXPECT_EQ(fs::exists(folder + "/Output/FPools.txt"), c.status == 0);
+  }
+}
+
+// Under Wine a run stopped as it starts may end with status 0, having
+// done and said nothing: the batch file takes only the success line for
+// success. Here a stand-in for tovrand.exe ends so.
+TEST(PackageTest, TheBatchFileTakesOnlyTheSuccessLineForSuccess) {
+  const Unpacked unpacked(kZip);
+  unpacked.AddSampleData();
+  fs::copy_file(TOVRAND_AT_STEP_WINDOWS_EXE, unpacked.Folder() + "/tovrand.exe",
+                fs::copy_options::overwrite_existing);
+  const ProcessResult r = unpacked.RunScript("TOVRAND_AT_STEP='start exit'");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out,
+            "tovrand did not print its success line: this run did not "
+            "succeed\r\n");
+  EXPECT_EQ(r.err, "");
 }
 
 }  // namespace

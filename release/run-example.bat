@@ -27,18 +27,56 @@ set "PROGRAMS=%~dp0"
 set "STATUS=1"
 rem (call ) clears ERRORLEVEL, which a cd that works leaves as it was.
 (call )
-cd /d "%DATA%"
+cd /d "%DATA%" 2>nul
+if not errorlevel 1 goto run
+
+rem cmd reads this file in the console's code page, not in the one it was
+rem saved in, so a folder name with letters outside ASCII reaches it as
+rem other letters. tovdiff reads the DATA line above as the bytes it is
+rem (UTF-8 or ANSI, as Notepad saves it) and gives the folder's name in a
+rem form cmd reads back.
+set "FOUND=%TEMP%\tovrand-folder-%RANDOM%%RANDOM%.txt"
+"%PROGRAMS%tovdiff.exe" --data-folder "%~f0" > "%FOUND%" 2>nul
+set "FOUND_STATUS=%ERRORLEVEL%"
+set "FOLDER="
+set /p "FOLDER=" < "%FOUND%"
+del "%FOUND%" 2>nul
+if not "%FOUND_STATUS%"=="0" goto nodata
+(call )
+cd /d "%FOLDER%" 2>nul
 if errorlevel 1 goto nodata
 
-"%PROGRAMS%tovrand.exe" "%SIDE%" "%TANK_DATE0%" "%INFANTRY_DATE0%" "%TANK_OTHER%" "%INFANTRY_OTHER%"
+:run
+rem A run has succeeded only when tovrand says so in its success line: a
+rem run stopped before it could say anything may end with status 0 (Wine).
+set "LOG=%TEMP%\tovrand-run-%RANDOM%%RANDOM%.txt"
+"%PROGRAMS%tovrand.exe" "%SIDE%" "%TANK_DATE0%" "%INFANTRY_DATE0%" "%TANK_OTHER%" "%INFANTRY_OTHER%" > "%LOG%"
 set "STATUS=%ERRORLEVEL%"
+type "%LOG%"
+set "LINE="
+set /p "LINE=" < "%LOG%"
+del "%LOG%" 2>nul
 if not "%STATUS%"=="0" goto end
+set "STATUS=1"
+if not "%LINE%"=="New FPools.txt has been placed in Output folder" goto unfinished
 
 "%PROGRAMS%tovdiff.exe"
 set "STATUS=%ERRORLEVEL%"
 goto end
 
+:unfinished
+echo tovrand did not print its success line: this run did not succeed
+goto end
+
 :nodata
+rem tovdiff shows the folder's name with its own letters; where it cannot
+rem run, cmd shows it as it read it.
+"%PROGRAMS%tovdiff.exe" --data-folder "%~f0" >nul 2>nul
+if errorlevel 2 goto nodata_as_read
+if not errorlevel 1 goto nodata_as_read
+"%PROGRAMS%tovdiff.exe" --data-folder "%~f0"
+goto end
+:nodata_as_read
 echo Cannot open the data folder "%DATA%"
 
 :end

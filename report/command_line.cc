@@ -5,6 +5,7 @@
 
 #include "base/version.h"
 #include "report/diff.h"
+#include "report/script_folder.h"
 
 namespace tovrand {
 
@@ -24,6 +25,8 @@ int RunDiff(int argc, const char* const* argv, Messages* out) {
     out->Line(kUsage);
     return 0;
   }
+  if (argc == 3 && std::strcmp(argv[1], "--data-folder") == 0)
+    return PrintDataFolder(argv[2], out);
   if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
     out->Line(std::string("tovdiff ") + kVersion);
     return 0;

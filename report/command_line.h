@@ -9,8 +9,9 @@ namespace tovrand {
 //   tovdiff [BEFORE AFTER [TABLES ALSTEAMS GETEAMS]]
 // with the defaults of DiffFiles (report/diff.h) for what is not given;
 // `--help` (or -h, /?) prints the usage line and `--version` the version,
-// both with status 0. Any other count of arguments prints the usage line
-// with status 1. Otherwise as Diff.
+// both with status 0; `--data-folder SCRIPT` is run-example.bat's helper
+// (report/script_folder.h). Any other count of arguments prints the usage
+// line with status 1. Otherwise as Diff.
 [[nodiscard]] int RunDiff(int argc, const char* const* argv, Messages* out);
 
 // What tovdiff says when memory runs out other than for a file's bytes

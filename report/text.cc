@@ -89,6 +89,16 @@ std::string OnOneLine(std::string_view text) {
   return out;
 }
 
+bool IsUtf8(std::string_view text) {
+  while (!text.empty()) {
+    uint32_t code = 0;
+    const size_t length = DecodeUtf8(text, &code);
+    if (length == 0) return false;
+    text.remove_prefix(length);
+  }
+  return true;
+}
+
 std::string ShownPath(std::string_view path) {
   if (path.empty()) return "\"\"";
   std::string out;

@@ -24,6 +24,9 @@ std::string OnOneLine(std::string_view text);
 // pad it.
 std::string Printable(std::string_view text);
 
+// Whether every byte of `text` belongs to a UTF-8 sequence.
+bool IsUtf8(std::string_view text);
+
 // A path as given on the command line, which is UTF-8 (on Windows, made so
 // from the wide arguments): bytes that are not UTF-8 show as '?', and an
 // empty path as "".

@@ -15,7 +15,12 @@
 //                      at CtrlRoutine; the run goes on once the handler has
 //                      it;
 //   pause              the file "paused" made in the current folder, then a
-//                      wait until standard input ends.
+//                      wait until standard input ends;
+//   exit               the process ends there with status 0, saying
+//                      nothing, as a run stopped under Wine may end.
+// With TOVRAND_AT_STEP="STEP ACTION" in the environment, the program takes
+// STEP and ACTION from there (start only with exit) and all its arguments
+// as tovrand's: it can stand in for tovrand.exe under its name, in a script.
 //
 //   tovrand_at_step hold FILE
 // opens FILE for reading as the most jealous reader may (on Windows sharing
@@ -24,6 +29,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "app/run.h"
@@ -38,6 +44,7 @@
 #include <cwchar>
 #else
 #include <signal.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -123,7 +130,16 @@ void RaiseAtStart(int event) { raise(event); }
 #endif
 
 int g_step = -1;
-int g_interrupt = -1;  // index in kInterrupts, or -1 to pause
+int g_interrupt = -1;  // index in kInterrupts, or -1 to pause or exit
+bool g_exit = false;
+
+void ExitSilently() {
+#ifdef _WIN32
+  ExitProcess(0);
+#else
+  _exit(0);
+#endif
+}
 
 // Makes the file `name` in the current folder, then waits until standard
 // input ends.
@@ -138,6 +154,7 @@ void OnStep(TempFileStep step) {
   if (static_cast<int>(step) != g_step) return;
   g_step = -1;  // once
   if (g_interrupt >= 0) return Raise(kInterrupts[g_interrupt].event);
+  if (g_exit) ExitSilently();
   Pause("paused");
 }
 
@@ -161,17 +178,34 @@ int Hold(const char* path) {
 
 int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "hold") == 0) return Hold(argv[2]);
-  for (int i = 0; argc >= 3 && i < 7; ++i)
-    if (std::strcmp(argv[1], kSteps[i]) == 0) g_step = i;
-  if (argc >= 3 && std::strcmp(argv[1], "start") == 0) g_step = kStart;
-  for (int i = 0; argc >= 3 && i < 3; ++i)
-    if (std::strcmp(argv[2], kInterrupts[i].name) == 0) g_interrupt = i;
-  if (g_step < 0 || (g_interrupt < 0 && std::strcmp(argv[2], "pause") != 0)) {
+  // STEP and ACTION from the environment, or the first two arguments.
+  static char from_env[64] = "";
+  char* step_action[2] = {argc >= 3 ? argv[1] : nullptr,
+                          argc >= 3 ? argv[2] : nullptr};
+  int taken = 2;
+  if (const char* env = std::getenv("TOVRAND_AT_STEP")) {
+    std::snprintf(from_env, sizeof from_env, "%s", env);
+    char* space = std::strchr(from_env, ' ');
+    if (space != nullptr) *space = '\0';
+    step_action[0] = from_env;
+    step_action[1] = space != nullptr ? space + 1 : nullptr;
+    taken = 0;
+  }
+  for (int i = 0; step_action[1] != nullptr && i < 7; ++i)
+    if (std::strcmp(step_action[0], kSteps[i]) == 0) g_step = i;
+  if (step_action[1] != nullptr && std::strcmp(step_action[0], "start") == 0)
+    g_step = kStart;
+  for (int i = 0; step_action[1] != nullptr && i < 3; ++i)
+    if (std::strcmp(step_action[1], kInterrupts[i].name) == 0) g_interrupt = i;
+  g_exit = step_action[1] != nullptr && std::strcmp(step_action[1], "exit") == 0;
+  if (g_step < 0 || (g_interrupt < 0 && !g_exit &&
+                     std::strcmp(step_action[1], "pause") != 0)) {
     std::fprintf(stderr,
                  "usage: tovrand_at_step STEP ACTION tovrand-arguments...\n"
                  "       tovrand_at_step hold FILE\n");
     return 2;
   }
+  if (g_step == kStart && g_exit) ExitSilently();
   if (g_step == kStart) {
     if (g_interrupt < 0) {
       std::fprintf(stderr, "tovrand_at_step: start takes an interrupt\n");
@@ -184,6 +218,6 @@ int main(int argc, char** argv) {
 #endif
   }
   tovrand::SetTempFileStepHook(OnStep);
-  argv[2] = argv[0];
-  return tovrand::RunOnConsole(tovrand::Run, argc - 2, argv + 2);
+  argv[taken] = argv[0];
+  return tovrand::RunOnConsole(tovrand::Run, argc - taken, argv + taken);
 }
