@@ -1,13 +1,19 @@
 # Copies a text file with every line ending in LF or in CR LF, whatever the
-# line ends of the source (a checkout may have either). Run in script mode:
-#   cmake -DIN=<source> -DOUT=<copy> -DLINE_END=LF|CRLF -P line_ends.cmake
+# line ends of the source (a checkout may have either), and @COMMIT@ in it
+# replaced with the text of COMMIT_FILE (cmake/commit.cmake). Run in script
+# mode:
+#   cmake -DIN=<source> -DOUT=<copy> -DLINE_END=LF|CRLF
+#         -DCOMMIT_FILE=<commit.txt> -P line_ends.cmake
 
 cmake_minimum_required(VERSION 3.25)
 
 include(${CMAKE_CURRENT_LIST_DIR}/script_args.cmake)
-require_script_args(VARS IN OUT LINE_END FILES "${IN}")
+require_script_args(VARS IN OUT LINE_END COMMIT_FILE
+  FILES "${IN}" "${COMMIT_FILE}")
 
 file(READ "${IN}" text)
+file(READ "${COMMIT_FILE}" commit)
+string(REPLACE "@COMMIT@" "${commit}" text "${text}")
 string(REPLACE "\r\n" "\n" text "${text}")
 if(NOT text MATCHES "\n$")
   string(APPEND text "\n")

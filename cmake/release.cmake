@@ -42,13 +42,16 @@ foreach(source name IN ZIP_LISTS tovrand_text_sources tovrand_text_names)
   add_custom_command(OUTPUT "${made}"
     COMMAND ${CMAKE_COMMAND} -DIN=${CMAKE_CURRENT_SOURCE_DIR}/${source}
       -DOUT=${made} -DLINE_END=${tovrand_line_end}
+      -DCOMMIT_FILE=${CMAKE_CURRENT_BINARY_DIR}/generated/commit.txt
       -P ${CMAKE_CURRENT_SOURCE_DIR}/cmake/line_ends.cmake
     DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/${source}"
       "${CMAKE_CURRENT_SOURCE_DIR}/cmake/line_ends.cmake"
+      "${CMAKE_CURRENT_BINARY_DIR}/generated/commit.txt"
     COMMENT "Making ${name} with ${tovrand_line_end} line ends")
   list(APPEND tovrand_package_texts "${made}")
 endforeach()
 add_custom_target(package_texts ALL DEPENDS ${tovrand_package_texts})
+add_dependencies(package_texts tovrand_commit)
 
 option(TOVRAND_RELEASE
   "Also build the Windows programs and make the release packages (preset release)"

@@ -675,4 +675,27 @@ TEST(PackageTest, TheBatchFileTakesOnlyTheSuccessLineForSuccess) {
   EXPECT_EQ(r.err, "");
 }
 
+// Each package names the commit it was built from, in README.txt and in
+// tovdiff --version.
+TEST(PackageTest, EachPackageNamesItsCommit) {
+  const ProcessResult head =
+      RunIn(TOVRAND_SOURCE_DIR, "git rev-parse HEAD", {});
+  ASSERT_EQ(head.status, 0) << head.err;
+  const std::string commit = ReadFile(TOVRAND_COMMIT_FILE);
+  EXPECT_EQ(commit.substr(0, 40), head.out.substr(0, 40));
+  for (const Package* package : kPackages) {
+    SCOPED_TRACE(package->archive);
+    const Unpacked unpacked(*package);
+    const std::string readme = ReadFile(unpacked.Folder() + "/README.txt");
+    EXPECT_NE(readme.find("This package was built from commit " + commit +
+                          Printed(*package, "\nof tovrand's source")),
+              std::string::npos);
+    const ProcessResult version =
+        unpacked.RunProgram(package->tovdiff, {"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out,
+              Printed(*package, "tovdiff 1.1.0 (commit " + commit + ")\n"));
+  }
+}
+
 }  // namespace

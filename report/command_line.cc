@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/commit.h"
 #include "base/version.h"
 #include "report/diff.h"
 #include "report/script_folder.h"
@@ -28,7 +29,7 @@ int RunDiff(int argc, const char* const* argv, Messages* out) {
   if (argc == 3 && std::strcmp(argv[1], "--data-folder") == 0)
     return PrintDataFolder(argv[2], out);
   if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-    out->Line(std::string("tovdiff ") + kVersion);
+    out->Line(std::string("tovdiff ") + kVersion + " (commit " + kCommit + ")");
     return 0;
   }
   if (argc != 1 && argc != 3 && argc != 6) {

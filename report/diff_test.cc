@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/commit.h"
 #include "pool/team_types.h"
 #include "testing/collected_messages.h"
 #include "testing/data_builder.h"
@@ -561,7 +562,7 @@ TEST(DiffTest, CommandLine) {
       {{"--help"}, 0, {usage}},
       {{"-h"}, 0, {usage}},
       {{"/?"}, 0, {usage}},
-      {{"--version"}, 0, {"tovdiff 1.1.0"}},
+      {{"--version"}, 0, {std::string("tovdiff 1.1.0 (commit ") + kCommit + ")"}},
       {{"FPools.txt"}, 1, {usage}},
       {{"a", "b", "c"}, 1, {usage}},
       {{"a", "b", "c", "d", "e", "f"}, 1, {usage}},
