@@ -25,6 +25,21 @@ std::string Text(const ByteBuffer& buffer) {
              : std::string();
 }
 
+// A file whose size the system does not know (a pseudo file, of size 0
+// when opened) is read whole, in as many chunks as it takes: here one of
+// megabytes that does not change while it is read.
+TEST(ReadWholeFileTest, AFileOfUnknownSizeIsReadWhole) {
+  const std::string path = "/proc/kallsyms";
+  std::ifstream in(path, std::ios::binary);
+  const std::string expected((std::istreambuf_iterator<char>(in)),
+                             std::istreambuf_iterator<char>());
+  if (expected.size() <= (1u << 17) || fs::file_size(path) != 0)
+    GTEST_SKIP() << path << " is no large pseudo file here";
+  ByteBuffer buffer;
+  ASSERT_EQ(ReadWholeFile(path, kMaxInputSize, &buffer), ReadResult::kOk);
+  EXPECT_TRUE(Text(buffer) == expected) << buffer.size;
+}
+
 // A file of exactly the limit is read whole; one byte more is refused, and
 // the buffer is left empty.
 TEST(ReadWholeFileTest, TheLimitIsTheLargestSizeRead) {

@@ -560,5 +560,29 @@ TEST(WriteFileAtomicallyTest, LeavesTheSignalHandlingAsItWas) {
   }
 }
 
+// One process may replace one file, then another (the window writes again
+// and again): an interrupt while it writes the second still ends it, and
+// takes that temporary file with it.
+TEST(InterruptDeathTest, ASecondReplacementIsInterruptedAsTheFirst) {
+  ScratchDir dir;
+  const std::string first = dir / "first";
+  const std::string second = dir / "second";
+  EXPECT_EXIT(
+      {
+        HandleInterrupts();
+        const unsigned char byte = 'x';
+        if (!WriteFileAtomically(first, &byte, 1)) std::_Exit(2);
+        TempFile temp;
+        if (!temp.Create(second)) std::_Exit(3);
+        raise(SIGINT);
+        std::_Exit(0);
+      },
+      ::testing::KilledBySignal(SIGINT), "");
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+    names.push_back(entry.path().filename().string());
+  EXPECT_EQ(names, std::vector<std::string>{"first"});
+}
+
 }  // namespace
 }  // namespace tovrand

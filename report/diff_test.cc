@@ -564,6 +564,8 @@ TEST(DiffTest, CommandLine) {
       {{"/?"}, 0, {usage}},
       {{"--version"}, 0, {std::string("tovdiff 1.1.0 (commit ") + kCommit + ")"}},
       {{"FPools.txt"}, 1, {usage}},
+      // run-example.bat's helper reads the script it is given.
+      {{"--data-folder", "none.bat"}, 1, {"Cannot open none.bat"}},
       {{"a", "b", "c"}, 1, {usage}},
       {{"a", "b", "c", "d", "e", "f"}, 1, {usage}},
       // Two files: the layout and team files of the folder. One file twice,
