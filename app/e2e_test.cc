@@ -700,11 +700,14 @@ TEST_P(WindowsTest, RunsOfEitherBuildLeaveAWritingRunAlone) {
 // does for a process the Task Manager ends, since it is marked for deletion
 // while it is written. Nothing of the run is left.
 TEST_P(WindowsTest, ARunKilledWhileWritingLeavesNothing) {
+  // While it writes, and between tries of a rename another program refused.
+  for (const std::string step : {"write", "refused"})
   for (const int signal : {SIGTERM, SIGHUP, SIGKILL}) {
-    SCOPED_TRACE(signal);
+    SCOPED_TRACE(step + " " + std::to_string(signal));
     Workspace w;
     w.WritePreviousOutput();
-    BackgroundRun run(w.Dir(), GetParam().at_step + " write pause",
+    const auto holder = step == "refused" ? HoldOutput(w) : nullptr;
+    BackgroundRun run(w.Dir(), GetParam().at_step + " " + step + " pause",
                       kUnchangedRun);
     ASSERT_TRUE(WaitForFile(w.Dir(), "paused"));
     w.Remove("paused");
@@ -714,6 +717,11 @@ TEST_P(WindowsTest, ARunKilledWhileWritingLeavesNothing) {
     const ProcessResult r = run.Wait();
     EXPECT_EQ(r.signal, signal);
     EXPECT_TRUE(WaitForRemoval(w.Path("Output/" + temp), 10)) << temp;
+    if (holder != nullptr) {
+      holder->CloseInput();
+      EXPECT_EQ(holder->Wait().status, 0);
+      w.Remove("holding");
+    }
     EXPECT_EQ(w.OutputState(), (std::map<std::string, std::string>{
                                    {"FPools.txt", "previous output"}}));
     w.ExpectInputsUnchanged();
