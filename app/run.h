@@ -1,7 +1,12 @@
 #ifndef TOVRAND_APP_RUN_H_
 #define TOVRAND_APP_RUN_H_
 
+#include <string>
+
 #include "base/messages.h"
+#include "pool/scale_fpools.h"
+#include "pool/sides.h"
+#include "table/game_tables.h"
 
 namespace tovrand {
 
@@ -12,6 +17,30 @@ namespace tovrand {
 // `argv[0]` is the program's name. Every outcome is reported as message
 // lines; returns the exit status, 0 on success and 1 on any failure.
 [[nodiscard]] int Run(int argc, const char* const* argv, Messages* messages);
+
+// The same run in the data folder `folder` ("" for the current directory),
+// with the same lines: they name the files as a run in the folder would.
+[[nodiscard]] int RunInFolder(const std::string& folder, int argc,
+                              const char* const* argv, Messages* messages);
+
+// The side and percentages of a run.
+struct RunValues {
+  SideCode side = SideCode::kGerman;
+  Percentages percent;
+};
+
+// tovrand's five values, side then the four percentages, read as a run
+// reads its arguments: the percentages first, each as ReadDecimal reads
+// it, then the side's first letter. False after writing the run's two
+// lines when one is refused.
+[[nodiscard]] bool ReadRunValues(const char* const values[5], RunValues* out,
+                                 Messages* messages);
+
+// Reads Tables.ini and the three data files of `folder` ("" for the
+// current directory) as a run does, in its order. False after writing the
+// run's line for the first that fails.
+[[nodiscard]] bool LoadDataFolder(const std::string& folder,
+                                  GameTables* tables, Messages* messages);
 
 }  // namespace tovrand
 

@@ -32,14 +32,20 @@ bool HasKeptPrefix(std::string_view name) {
 
 int ScaleFPools(SideCode side, GameTables* tables, const Percentages& percent,
                 Messages* messages) {
-  RecordTable* fpools = &tables->fpools;
-  const PoolColumns pool(*fpools);
-
   // Pools that are scaled have the side's nationality, so one team table
   // serves the whole pass.
+  return ScaleFPools(side, &tables->fpools,
+                     side == SideCode::kAllied ? tables->alsteams
+                                               : tables->geteams,
+                     percent, messages);
+}
+
+int ScaleFPools(SideCode side, RecordTable* fpools,
+                const RecordTable& side_teams, const Percentages& percent,
+                Messages* messages) {
+  const PoolColumns pool(*fpools);
+  const ClassIndex classes((TeamIndex(side_teams)));
   const bool allied = side == SideCode::kAllied;
-  const ClassIndex classes(
-      TeamIndex(allied ? tables->alsteams : tables->geteams));
 
   auto fail = [messages](const char* message) {
     messages->Line(message);

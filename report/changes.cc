@@ -8,20 +8,20 @@
 
 namespace tovrand {
 
-ChangeSummary ReportChanges(const RecordTable& before, const RecordTable& after,
-                            const PoolColumns& pool, const SideTeams& teams,
-                            Messages* out) {
+ChangeSummary WalkChanges(
+    const RecordTable& before, const RecordTable& after,
+    const PoolColumns& pool,
+    const std::function<bool(const ChangeRow&)>& on_change) {
   ChangeSummary changes;
   const std::vector<size_t> compared =
       QuantitySlotsInRecord(before, pool.slots);
   const int records = std::min(before.recordCount(), after.recordCount());
-  for (int i = 0; i < records && !out->Failed(); ++i) {
+  for (int i = 0; i < records; ++i) {
     for (const size_t k : compared) {
-      int old_quantity = 0;
-      int new_quantity = 0;
-      if (!before.GetWord(i, pool.slots.quantity[k], &old_quantity) ||
-          !after.GetWord(i, pool.slots.quantity[k], &new_quantity) ||
-          old_quantity == new_quantity) {
+      ChangeRow row;
+      if (!before.GetWord(i, pool.slots.quantity[k], &row.old_quantity) ||
+          !after.GetWord(i, pool.slots.quantity[k], &row.new_quantity) ||
+          row.old_quantity == row.new_quantity) {
         continue;
       }
       int nationality = -1;
@@ -29,19 +29,42 @@ ChangeSummary ReportChanges(const RecordTable& before, const RecordTable& after,
           SideName(nationality) != nullptr) {
         changes.side_changed[nationality] = true;
       }
-      int team_class = 0;
-      const std::string team =
-          before.GetWord(i, pool.slots.team_class[k], &team_class)
-              ? DescribeTeam(teams.Of(TeamSideOf(nationality)), team_class)
-              : "no team";
-      out->Line(DescribePool(before, pool, i) + ", slot " +
-                std::to_string(k + 1) + ", " + team + ": " +
-                std::to_string(old_quantity) + " -> " +
-                std::to_string(new_quantity));
+      row.record = i;
+      row.slot = static_cast<int32_t>(k + 1);
       ++changes.lines;
+      if (!on_change(row)) return changes;
     }
   }
   return changes;
+}
+
+ChangeFields DescribeChange(const RecordTable& before, const PoolColumns& pool,
+                            const SideTeams& teams, const ChangeRow& row) {
+  ChangeFields fields;
+  fields.pool = DescribePoolParts(before, pool, row.record);
+  fields.slot = std::to_string(row.slot);
+  const size_t k = static_cast<size_t>(row.slot - 1);
+  int nationality = -1;
+  int team_class = 0;
+  if (!before.GetByte(row.record, pool.nationality, &nationality))
+    nationality = -1;
+  if (before.GetWord(row.record, pool.slots.team_class[k], &team_class)) {
+    fields.team =
+        DescribeTeamParts(teams.Of(TeamSideOf(nationality)), team_class);
+  } else {
+    fields.team.name = "no team";
+  }
+  fields.old_quantity = std::to_string(row.old_quantity);
+  fields.new_quantity = std::to_string(row.new_quantity);
+  return fields;
+}
+
+std::string ChangeLine(const ChangeFields& change) {
+  std::string line = change.pool.name + " (" + change.pool.side;
+  if (!change.pool.date.empty()) line += ", date " + change.pool.date;
+  line += "), slot " + change.slot + ", " + change.team.name;
+  if (!change.team.type.empty()) line += " (" + change.team.type + ")";
+  return line + ": " + change.old_quantity + " -> " + change.new_quantity;
 }
 
 Totals SumQuantities(const RecordTable& fpools, const PoolColumns& pool,

@@ -2,32 +2,61 @@
 #define TOVRAND_REPORT_CHANGES_H_
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
-#include "base/messages.h"
 #include "pool/pool_columns.h"
 #include "pool/sides.h"
 #include "pool/team_index.h"
+#include "report/text.h"
 #include "table/record_table.h"
 
 namespace tovrand {
 
-// The changed quantities of two FPools files, over the records both hold
-// whole, each line written to `out` as it is found: one per `Quantity k`
-// field whose value differs, in file order,
-//   "<pool> (<side>, date <d>), slot <k>, <team> (<type>): <old> -> <new>"
-// where the team is the first record of the slot's class in the team table
-// tovrand would look it up in (TeamSideOf). Only slots that lie inside their
-// record are compared, and a field that the `Quantity` of an earlier slot
-// names too (columns of no width) only as that slot's: so there are never
-// more lines than bytes in the files. Stops once `out` has failed.
+// One changed quantity of two FPools files: the pool's record (from 0),
+// the slot (from 1), and the quantity before and after. What the report
+// shows of it is read from the tables when it is shown (DescribeChange).
+struct ChangeRow {
+  int32_t record = 0;
+  int32_t slot = 0;
+  int32_t old_quantity = 0;
+  int32_t new_quantity = 0;
+};
+
+// What a walk over the changes found.
 struct ChangeSummary {
-  int64_t lines = 0;
+  int64_t lines = 0;                           // the changes
   bool side_changed[kSides] = {false, false};  // a pool of the side changed
 };
-ChangeSummary ReportChanges(const RecordTable& before, const RecordTable& after,
-                            const PoolColumns& pool, const SideTeams& teams,
-                            Messages* out);
+
+// The changed quantities of two FPools files, over the records both hold
+// whole, each handed to `on_change` as it is found: one per `Quantity k`
+// field whose value differs, in file order. Only slots that lie inside
+// their record are compared, and a field that the `Quantity` of an earlier
+// slot names too (columns of no width) only as that slot's: so there are
+// never more changes than bytes in the files. Stops once `on_change`
+// returns false; the change it was given counts.
+ChangeSummary WalkChanges(const RecordTable& before, const RecordTable& after,
+                          const PoolColumns& pool,
+                          const std::function<bool(const ChangeRow&)>& on_change);
+
+// A change as the report shows it, field by field (report/text.h): the
+// pool's parts; the slot; the team of the slot's class (from `before`) in
+// the team table tovrand would look it up in (TeamSideOf), or the name
+// "no team" and no type when the class cannot be read; the quantities.
+struct ChangeFields {
+  PoolParts pool;
+  std::string slot;
+  TeamParts team;
+  std::string old_quantity;
+  std::string new_quantity;
+};
+ChangeFields DescribeChange(const RecordTable& before, const PoolColumns& pool,
+                            const SideTeams& teams, const ChangeRow& row);
+
+// The report's line of a change:
+//   "<pool> (<side>, date <d>), slot <k>, <team> (<type>): <old> -> <new>"
+std::string ChangeLine(const ChangeFields& change);
 
 // The sums of one FPools file, as tovrand reads its pools (the slots up to
 // the first negative class, and here before the first slot that lies

@@ -124,38 +124,65 @@ int Diff(const DiffFiles& files, Messages* out) {
   const RecordTable& before = tables.fpools;
   const SideTeams teams(tables);
   const PoolColumns pool(before);
-
-  // Said first, as it tells which slots the lines below leave out.
-  const std::string outside =
-      SlotsOutsideWarning(shown.layout, before, pool.slots);
-  if (!outside.empty()) {
-    out->Line(outside);
-    out->Line("");
-  }
-  const ChangeSummary changes = ReportChanges(before, after, pool, teams, out);
-  const Totals totals_before = SumQuantities(before, pool, teams);
-  const Totals totals_after = SumQuantities(after, pool, teams);
-  if (changes.lines == 0) {
+  const Comparison comparison = Compare(
+      shown, tables, after,
+      [out](const std::string& warning) {
+        // Said first, as it tells which slots the lines below leave out.
+        out->Line(warning);
+        out->Line("");
+      },
+      [&](const ChangeRow& row) {
+        out->Line(ChangeLine(DescribeChange(before, pool, teams, row)));
+        return !out->Failed();
+      });
+  if (comparison.changes.lines == 0) {
     out->Line("No quantity changed");
   } else {
     out->Line("");
     for (int side = 0; side < kSides; ++side) {
-      if (!changes.side_changed[side]) continue;
-      for (int group = 0; group < 2; ++group) {
-        for (int category = 0; category < 2; ++category) {
-          out->Line(
-              TotalsLine(side, group, category, totals_before, totals_after));
-        }
-      }
+      if (!comparison.changes.side_changed[side]) continue;
+      for (const std::string& line : SideTotals(side, comparison))
+        out->Line(line);
     }
   }
-  const std::vector<std::string> warnings =
-      Warnings(shown, tables, after, pool, totals_before, totals_after);
-  if (!warnings.empty()) {
+  if (!comparison.warnings.empty()) {
     out->Line("");
-    for (const std::string& line : warnings) out->Line(line);
+    for (const std::string& line : comparison.warnings) out->Line(line);
   }
   return 0;
+}
+
+Comparison Compare(const DiffFiles& shown, const GameTables& tables,
+                   const RecordTable& after,
+                   const std::function<void(const std::string&)>& outside,
+                   const std::function<bool(const ChangeRow&)>& on_change,
+                   const Totals* before_totals) {
+  const RecordTable& before = tables.fpools;
+  const SideTeams teams(tables);
+  const PoolColumns pool(before);
+  const std::string warning =
+      SlotsOutsideWarning(shown.layout, before, pool.slots);
+  if (!warning.empty()) outside(warning);
+  Comparison comparison;
+  comparison.changes = WalkChanges(before, after, pool, on_change);
+  comparison.before = before_totals != nullptr
+                          ? *before_totals
+                          : SumQuantities(before, pool, teams);
+  comparison.after = SumQuantities(after, pool, teams);
+  comparison.warnings = Warnings(shown, tables, after, pool, comparison.before,
+                                 comparison.after);
+  return comparison;
+}
+
+std::vector<std::string> SideTotals(int side, const Comparison& comparison) {
+  std::vector<std::string> lines;
+  for (int group = 0; group < 2; ++group) {
+    for (int category = 0; category < 2; ++category) {
+      lines.push_back(TotalsLine(side, group, category, comparison.before,
+                                 comparison.after));
+    }
+  }
+  return lines;
 }
 
 }  // namespace tovrand

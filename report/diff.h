@@ -1,9 +1,14 @@
 #ifndef TOVRAND_REPORT_DIFF_H_
 #define TOVRAND_REPORT_DIFF_H_
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "base/messages.h"
+#include "report/changes.h"
+#include "table/game_tables.h"
+#include "table/record_table.h"
 
 namespace tovrand {
 
@@ -34,6 +39,29 @@ struct DiffFiles {
 // line that names the file and the reason when it could not, or that says
 // `files.before` and `files.after` are the same file.
 [[nodiscard]] int Diff(const DiffFiles& files, Messages* out);
+
+// The comparison Diff reports, of the loaded `tables.fpools` (before) with
+// `after`, read with the same layout; `shown` names the files in the
+// warnings. In the order of the report: the warning that slots lie outside
+// a record to `outside`, when they do; each change to `on_change`
+// (WalkChanges); then the sums of both files and the warnings.
+// `before_totals`, when given, are the sums of `tables.fpools` already
+// made (SumQuantities), which several comparisons with one file share.
+struct Comparison {
+  ChangeSummary changes;
+  Totals before;
+  Totals after;
+  std::vector<std::string> warnings;
+};
+Comparison Compare(const DiffFiles& shown, const GameTables& tables,
+                   const RecordTable& after,
+                   const std::function<void(const std::string&)>& outside,
+                   const std::function<bool(const ChangeRow&)>& on_change,
+                   const Totals* before_totals = nullptr);
+
+// The report's four lines of totals of `side` (0 Allied, 1 German): date 0
+// and other dates, tank and infantry each.
+std::vector<std::string> SideTotals(int side, const Comparison& comparison);
 
 }  // namespace tovrand
 

@@ -118,40 +118,54 @@ std::string Printable(std::string_view text) {
   return out;
 }
 
-std::string DescribePool(const RecordTable& fpools, const PoolColumns& pool,
-                         int index) {
+PoolParts DescribePoolParts(const RecordTable& fpools, const PoolColumns& pool,
+                            int index) {
+  PoolParts parts;
   std::string_view name;
-  std::string text = pool.Name(fpools, index, &name) ? Printable(name) : "";
-  if (text.empty()) text = "pool " + std::to_string(index + 1);
+  if (pool.Name(fpools, index, &name)) parts.name = Printable(name);
+  if (parts.name.empty()) parts.name = "pool " + std::to_string(index + 1);
   int nationality = 0;
-  text += " (";
   if (!fpools.GetByte(index, pool.nationality, &nationality)) {
-    text += "no nationality";
+    parts.side = "no nationality";
   } else if (const char* side = SideName(nationality)) {
-    text += side;
+    parts.side = side;
   } else {
-    text += "nationality " + std::to_string(nationality);
+    parts.side = "nationality " + std::to_string(nationality);
   }
   int date = 0;
-  if (fpools.GetWord(index, pool.date, &date)) {
-    text += ", date " + std::to_string(date);
+  if (fpools.GetWord(index, pool.date, &date)) parts.date = std::to_string(date);
+  return parts;
+}
+
+std::string DescribePool(const RecordTable& fpools, const PoolColumns& pool,
+                         int index) {
+  const PoolParts parts = DescribePoolParts(fpools, pool, index);
+  return parts.name + " (" + parts.side +
+         (parts.date.empty() ? "" : ", date " + parts.date) + ")";
+}
+
+TeamParts DescribeTeamParts(const TeamIndex& teams, int team_class) {
+  TeamParts parts;
+  const std::string class_text = "class " + std::to_string(team_class);
+  const int record = teams.RecordOf(team_class);
+  if (record < 0) return {class_text, "no team"};
+  std::string_view name;
+  if (teams.Name(record, &name)) parts.name = Printable(name);
+  if (parts.name.empty()) parts.name = class_text;
+  int code = 0;
+  if (!teams.Type(record, &code)) {
+    parts.type = "unknown type";
+  } else if (const char* type_name = TeamTypeName(code)) {
+    parts.type = type_name;
+  } else {
+    parts.type = "type " + std::to_string(code);
   }
-  return text + ")";
+  return parts;
 }
 
 std::string DescribeTeam(const TeamIndex& teams, int team_class) {
-  const std::string class_text = "class " + std::to_string(team_class);
-  const int record = teams.RecordOf(team_class);
-  if (record < 0) return class_text + " (no team)";
-  std::string_view name;
-  std::string text = teams.Name(record, &name) ? Printable(name) : "";
-  if (text.empty()) text = class_text;
-  int code = 0;
-  if (!teams.Type(record, &code)) return text + " (unknown type)";
-  const char* type_name = TeamTypeName(code);
-  return text + " (" +
-         (type_name ? std::string(type_name) : "type " + std::to_string(code)) +
-         ")";
+  const TeamParts parts = DescribeTeamParts(teams, team_class);
+  return parts.name + " (" + parts.type + ")";
 }
 
 }  // namespace tovrand

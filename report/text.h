@@ -32,14 +32,32 @@ bool IsUtf8(std::string_view text);
 // empty path as "".
 std::string ShownPath(std::string_view path);
 
-// "Panzer Lehr (German, date 0)"; a pool without a name is numbered from 1,
-// a nationality that is no side's shows as its number.
+// A pool as the report names it: its name, or "pool N" (from 1) for one
+// without a name; its side, "nationality N" for a nationality that is no
+// side's, or "no nationality"; its date, or "" when it cannot be read.
+struct PoolParts {
+  std::string name;
+  std::string side;
+  std::string date;
+};
+PoolParts DescribePoolParts(const RecordTable& fpools, const PoolColumns& pool,
+                            int index);
+
+// "Panzer Lehr (German, date 0)": the parts on one line.
 std::string DescribePool(const RecordTable& fpools, const PoolColumns& pool,
                          int index);
 
-// "Panzer IV Platoon (Medium Tank)", the team of `team_class`'s first record;
-// the class stands in for a name the record lacks, "no team" for the type
-// when no record has the class, "unknown type" when it cannot be read.
+// The team of `team_class`'s first record: its name, or "class N" where the
+// record lacks one or no record has the class; its type's name, "type N"
+// for a code of no name, "no team" when no record has the class, or
+// "unknown type" when the type cannot be read.
+struct TeamParts {
+  std::string name;
+  std::string type;
+};
+TeamParts DescribeTeamParts(const TeamIndex& teams, int team_class);
+
+// "Panzer IV Platoon (Medium Tank)": the parts on one line.
 std::string DescribeTeam(const TeamIndex& teams, int team_class);
 
 }  // namespace tovrand

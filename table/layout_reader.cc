@@ -258,10 +258,10 @@ bool ReadLayoutFile(const std::string& path, GameTables* tables,
 }
 
 bool LoadLayouts(GameTables* tables, Messages* messages,
-                 MisreadHeaders* misread) {
+                 MisreadHeaders* misread, const std::string& path) {
   ReadResult result = ReadResult::kOk;
   LayoutError error;
-  if (ReadLayoutFile("Tables.ini", tables, &result, &error, misread))
+  if (ReadLayoutFile(path, tables, &result, &error, misread))
     return true;
   switch (result) {
     case ReadResult::kOk:

@@ -99,14 +99,16 @@ std::string NoSectionText(const std::string& file, std::string_view section,
                                   ReadResult* result, LayoutError* error,
                                   MisreadHeaders* misread = nullptr);
 
-// tovrand's loading of Tables.ini in the current directory, as
-// ReadLayoutFile. On failure it prints why and returns false: "Cannot open
-// Tables.ini in current directory" when the file cannot be opened or read,
-// ReadFailureLine's line when it is too large, changed while it was read or
-// memory runs out, or the layout error's text (an unknown type's followed by
-// an empty line).
+// tovrand's loading of Tables.ini in the current directory (or at `path`),
+// as ReadLayoutFile. On failure it prints why and returns false: "Cannot
+// open Tables.ini in current directory" when the file cannot be opened or
+// read, ReadFailureLine's line when it is too large, changed while it was
+// read or memory runs out, or the layout error's text (an unknown type's
+// followed by an empty line). The lines name the file Tables.ini wherever
+// it is.
 [[nodiscard]] bool LoadLayouts(GameTables* tables, Messages* messages,
-                               MisreadHeaders* misread = nullptr);
+                               MisreadHeaders* misread = nullptr,
+                               const std::string& path = "Tables.ini");
 
 }  // namespace tovrand
 
