@@ -47,6 +47,9 @@ struct FileStamp {
 // whatever links lead to it. False when either cannot be reached.
 [[nodiscard]] bool SameFile(const std::string& a, const std::string& b);
 
+// Whether `path` leads, through whatever links, to a regular file.
+[[nodiscard]] bool IsRegularFile(const std::string& path);
+
 // Allocates `size` bytes to hold a whole file, to be released with
 // std::free, or returns null. On Linux a buffer of 4 MiB or more is aligned
 // to 2 MiB and advised for transparent huge pages, and may take up to 2 MiB

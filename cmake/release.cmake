@@ -14,7 +14,7 @@ if(WIN32)
     set(tweak ${PROJECT_VERSION_TWEAK})
   endif()
   set(TOVRAND_RC_VERSION "${PROJECT_VERSION_MAJOR},${PROJECT_VERSION_MINOR},${PROJECT_VERSION_PATCH},${tweak}")
-  foreach(TOVRAND_RC_PROGRAM tovrand tovdiff)
+  foreach(TOVRAND_RC_PROGRAM tovrand tovdiff tovrand-window)
     set(TOVRAND_RC_DESCRIPTION "${${TOVRAND_RC_PROGRAM}_DESCRIPTION}")
     set(rc "${CMAKE_CURRENT_BINARY_DIR}/generated/${TOVRAND_RC_PROGRAM}.rc")
     configure_file(base/version.rc.in "${rc}" @ONLY)
@@ -66,13 +66,17 @@ option(TOVRAND_REPRODUCIBLE
 # commit is built: linked stripped (-s; strip run afterwards would stamp a
 # .exe with the time), with no path of the source or build folder inside,
 # and on Windows with 0 as the link time in the PE header.
+set(tovrand_programs tovrand tovdiff)
+if(WIN32)
+  list(APPEND tovrand_programs tovrand-window)
+endif()
 if(TOVRAND_REPRODUCIBLE)
-  foreach(target IN LISTS tovrand_layers ITEMS tovrand tovdiff)
+  foreach(target IN LISTS tovrand_layers tovrand_programs)
     target_compile_options(${target} PRIVATE
       "-ffile-prefix-map=${CMAKE_CURRENT_SOURCE_DIR}/="
       "-ffile-prefix-map=${CMAKE_CURRENT_BINARY_DIR}/=")
   endforeach()
-  foreach(program tovrand tovdiff)
+  foreach(program IN LISTS tovrand_programs)
     target_link_options(${program} PRIVATE -s)
     if(MINGW)
       target_link_options(${program} PRIVATE -Wl,--no-insert-timestamp)
@@ -80,7 +84,8 @@ if(TOVRAND_REPRODUCIBLE)
   endforeach()
 endif()
 
-# A package holds the two programs and the texts at its top level; the
+# A package holds the programs (on Windows the window too) and the texts at
+# its top level; the
 # example script is a program on Linux. Anywhere else (cmake --install of a
 # plain build) the programs go to bin/ and the texts to the doc folder.
 if(TOVRAND_RELEASE OR TOVRAND_PACKAGE_LAYOUT)
@@ -91,7 +96,7 @@ else()
   set(tovrand_program_dir "${CMAKE_INSTALL_BINDIR}")
   set(tovrand_text_dir "${CMAKE_INSTALL_DOCDIR}")
 endif()
-install(TARGETS tovrand tovdiff RUNTIME DESTINATION "${tovrand_program_dir}")
+install(TARGETS ${tovrand_programs} RUNTIME DESTINATION "${tovrand_program_dir}")
 foreach(made IN LISTS tovrand_package_texts)
   if(made MATCHES "/run-example\\.sh$")
     install(PROGRAMS "${made}" DESTINATION "${tovrand_text_dir}")
@@ -122,6 +127,7 @@ if(TOVRAND_RELEASE)
     BUILD_ALWAYS ON
     BUILD_BYPRODUCTS "${TOVRAND_WINDOWS_BUILD}/tovrand.exe"
       "${TOVRAND_WINDOWS_BUILD}/tovdiff.exe"
+      "${TOVRAND_WINDOWS_BUILD}/tovrand-window.exe"
       "${TOVRAND_WINDOWS_BUILD}/tovrand_at_step.exe")
   # The Wine end-to-end cases run on that tovrand.exe. It is built after
   # configuring, so the tests do not ask for it to exist already.

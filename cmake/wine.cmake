@@ -42,7 +42,22 @@ if(TOVRAND_WINDOWS_EXE)
     COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${TOVRAND_MINGW_OBJDUMP}
       -DEXE=${windows_dir}/tovdiff.exe
       -P ${CMAKE_CURRENT_SOURCE_DIR}/cmake/check_windows_dlls.cmake)
-  foreach(program tovrand tovdiff)
+  # The window uses the parts of Windows every Windows has, and nothing
+  # beside it either.
+  add_test(NAME windows_exe_tovrand-window_needs_no_dll
+    COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${TOVRAND_MINGW_OBJDUMP}
+      -DEXE=${windows_dir}/tovrand-window.exe
+      "-DSYSTEM_DLLS=user32;gdi32;comctl32;ole32;shell32"
+      -P ${CMAKE_CURRENT_SOURCE_DIR}/cmake/check_windows_dlls.cmake)
+  # The window driven by its keys on a virtual X display
+  # (testing/window_test.sh).
+  add_test(NAME windows_window_writes_what_tovrand_writes
+    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/testing/window_test.sh
+      ${wine_script} ${windows_dir}/tovrand-window.exe
+      ${TOVRAND_WINDOWS_EXE} ${CMAKE_CURRENT_SOURCE_DIR}/sample/data)
+  set_tests_properties(windows_window_writes_what_tovrand_writes PROPERTIES
+    FIXTURES_REQUIRED wine TIMEOUT 300)
+  foreach(program tovrand tovdiff tovrand-window)
     add_test(NAME windows_exe_${program}_version_info
       COMMAND ${CMAKE_COMMAND} -DEXE=${windows_dir}/${program}.exe
         -DVERSION=${PROJECT_VERSION} -DPROGRAM=${program}

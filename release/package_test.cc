@@ -45,6 +45,7 @@ struct Package {
   std::string script;
   std::string tovrand;
   std::string tovdiff;
+  std::string window;  // "" where there is none
 };
 
 const Package kZip = {
@@ -54,6 +55,7 @@ const Package kZip = {
     {{TOVRAND_ZIP_NAME "/", ""},
      {TOVRAND_ZIP_NAME "/tovrand.exe", "0755"},
      {TOVRAND_ZIP_NAME "/tovdiff.exe", "0755"},
+     {TOVRAND_ZIP_NAME "/tovrand-window.exe", "0755"},
      {TOVRAND_ZIP_NAME "/README.txt", "0644"},
      {TOVRAND_ZIP_NAME "/LICENSE.txt", "0644"},
      {TOVRAND_ZIP_NAME "/CHANGELOG.txt", "0644"},
@@ -62,6 +64,7 @@ const Package kZip = {
     "run-example.bat",
     "tovrand.exe",
     "tovdiff.exe",
+    "tovrand-window.exe",
 };
 
 const Package kTarball = {
@@ -79,6 +82,7 @@ const Package kTarball = {
     "run-example.sh",
     "tovrand",
     "tovdiff",
+    "",
 };
 
 const Package* const kPackages[] = {&kZip, &kTarball};
@@ -514,7 +518,9 @@ TEST(PackageTest, ArchivesAndProgramsHoldNothingOfTheirBuild) {
       EXPECT_EQ(TarEntries(tar.out), expected);
     }
     const Unpacked unpacked(*package);
-    for (const std::string& name : {package->tovrand, package->tovdiff}) {
+    for (const std::string& name :
+         {package->tovrand, package->tovdiff, package->window}) {
+      if (name.empty()) continue;
       const std::string program = ReadFile(unpacked.Folder() + "/" + name);
       EXPECT_TRUE(Stripped(program, package->windows)) << name;
       for (const char* folder : {TOVRAND_PACKAGE_DIR, TOVRAND_SOURCE_DIR}) {

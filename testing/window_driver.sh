@@ -1,0 +1,77 @@
+# Starts tovrand-window.exe under Wine on a virtual X display of its own
+# and drives it by its keys, for testing/window_test.sh and
+# bench/window.sh. Sourced, with these set:
+#   wine_script  the tests' tovrand-wine, its prefix started
+#   window_exe   tovrand-window.exe
+# Defines fail, await_log, start_window FOLDER ARGS..., press KEYS... and
+# close_window; $work is a scratch folder, removed at the end.
+# The window says what it shows in the file TOVRAND_WINDOW_LOG names
+# (window/view_win32.cc), so that each key is pressed once the window is
+# ready for it, never after a guessed wait.
+
+# Each window gets a display of its own, so that it is the one window
+# there named tovrand.
+log=
+work=$(mktemp -d "${TMPDIR:-/tmp}/tovrand window.XXXXXX")
+xvfb_pid=
+stop_display() {
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+  xvfb_pid=
+}
+trap 'stop_display; rm -rf "$work"' EXIT
+start_display() {
+  stop_display
+  rm -f "$work/display"
+  exec 3>"$work/display"
+  Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  exec 3>&-
+  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+  [ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+  export DISPLAY=":$(cat "$work/display")"
+}
+
+fail() {
+  echo "FAILED: $*"
+  if [ -f "$log" ]; then sed 's/^/  log: /' "$log"; fi
+  if [ -f "$work/wine.out" ]; then sed 's/^/  wine: /' "$work/wine.out"; fi
+  exit 1
+}
+
+# Waits until the window's log has a line that begins with $1.
+await_log() {
+  for _ in $(seq 600); do
+    grep -q "^$1" "$log" 2>/dev/null && return 0
+    kill -0 "$window_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  fail "no '$1' in the window's log (within 60 s, or before it ended)"
+}
+
+# Starts the window in the data folder $1 with the values after it.
+start_window() {
+  local folder=$1
+  shift
+  log="$work/window.log"
+  rm -f "$log"
+  start_display
+  (cd "$folder" && TOVRAND_WINDOW_LOG="$log" \
+     "$wine_script" show "$window_exe" "$@" >"$work/wine.out" 2>&1) &
+  window_pid=$!
+  await_log active
+  window=$(xdotool search --onlyvisible --name '^tovrand$' | head -n 1) ||
+    fail "no window named tovrand on the display"
+}
+
+# Presses keys in the window. With no window manager on the display,
+# xdotool warns of the input focus on every key: not a failure.
+press() { xdotool key --window "$window" "$@" 2>/dev/null; }
+
+# Esc, then the window's end: its last line, once its jobs are done too.
+close_window() {
+  press Escape
+  await_log closed
+  # Wine's launcher of the window's desktop may linger a moment.
+  kill "$window_pid" 2>/dev/null || true
+  wait "$window_pid" 2>/dev/null || true
+}

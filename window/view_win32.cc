@@ -1,0 +1,633 @@
+// The window's view: a dialog of native controls over window/model.h. It
+// holds no logic of a run: it shows the model's results, and calls the
+// model off its own thread (a worker thread, one job at a time), so that
+// it keeps repainting while a large folder loads or a preview is made.
+
+#include "window/view_win32.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shobjidl.h>
+#include <psapi.h>
+
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "base/platform.h"
+#include "window/controls.h"
+#include "window/model.h"
+
+namespace tovrand {
+
+namespace {
+
+// Messages the worker posts to the window; lParam holds the result, which
+// the window then owns.
+constexpr UINT kLoaded = WM_APP + 1;    // LoadedFolder, wrapped
+constexpr UINT kPreviewed = WM_APP + 2; // Preview, with its generation
+constexpr UINT kWritten = WM_APP + 3;   // WriteResult
+
+struct LoadedMessage {
+  std::shared_ptr<const LoadedFolder> folder;
+};
+struct PreviewMessage {
+  unsigned generation;
+  std::unique_ptr<Preview> preview;
+};
+
+// One thread that runs the window's jobs in turn. A job posted with
+// Replace takes the place of one still waiting under its key, and is
+// dropped when the window closes: only the latest preview is worth making.
+// A job posted with Add (a write) always runs, the window's closing waits
+// for it: a write the modder asked for is never cut short or lost.
+class Worker {
+ public:
+  Worker() : thread_([this] { Loop(); }) {}
+  ~Worker() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+      Drop([](const Job& job) { return job.key >= 0; });
+    }
+    ready_.notify_one();
+    thread_.join();
+  }
+  Worker(const Worker&) = delete;
+  Worker& operator=(const Worker&) = delete;
+
+  void Replace(int key, std::function<void()> job) { Push(key, std::move(job)); }
+  void Add(std::function<void()> job) { Push(-1, std::move(job)); }
+
+ private:
+  struct Job {
+    int key;  // -1: kept
+    std::function<void()> run;
+  };
+
+  template <typename Match>
+  void Drop(Match match) {
+    for (auto it = jobs_.begin(); it != jobs_.end();)
+      it = match(*it) ? jobs_.erase(it) : it + 1;
+  }
+
+  void Push(int key, std::function<void()> run) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (key >= 0) Drop([key](const Job& job) { return job.key == key; });
+      jobs_.push_back(Job{key, std::move(run)});
+    }
+    ready_.notify_one();
+  }
+
+  void Loop() {
+    for (;;) {
+      std::function<void()> run;
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        ready_.wait(lock, [this] { return stop_ || !jobs_.empty(); });
+        if (jobs_.empty()) return;  // stopped, with nothing kept to do
+        run = std::move(jobs_.front().run);
+        jobs_.pop_front();
+      }
+      run();
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable ready_;
+  std::deque<Job> jobs_;
+  bool stop_ = false;
+  std::thread thread_;
+};
+
+enum JobKey { kLoadJob, kPreviewJob };
+
+std::wstring Wide(const std::string& text) { return WideFromUtf8(text); }
+
+// With TOVRAND_WINDOW_LOG set, what the window shows is added to the file
+// it names too, a line each ("preview: 3 quantities will change", and
+// "closed" once the window and its last job have ended), for a test that
+// drives the window to know when it may press the next key ("active": the
+// window takes keys).
+std::string LogPath() {
+  const wchar_t* path = _wgetenv(L"TOVRAND_WINDOW_LOG");
+  return path != nullptr ? Utf8FromWide(path) : std::string();
+}
+
+void LogShown(const std::string& log, const char* what,
+              const std::vector<std::string>& lines) {
+  if (log.empty()) return;
+  std::FILE* file = _wfopen(WideFromUtf8(log).c_str(), L"ab");
+  if (file == nullptr) return;
+  for (const std::string& line : lines)
+    std::fprintf(file, "%s: %s\n", what, line.c_str());
+  if (lines.empty()) std::fprintf(file, "%s\n", what);
+  std::fclose(file);
+}
+
+std::string TextOf(HWND control) {
+  const int length = GetWindowTextLengthW(control);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  GetWindowTextW(control, &text[0], length + 1);
+  text.resize(static_cast<size_t>(length));
+  return Utf8FromWide(text);
+}
+
+void SetText(HWND control, const std::string& text) {
+  SetWindowTextW(control, Wide(text).c_str());
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += (text.empty() ? "" : "\r\n") + line;
+  return text;
+}
+
+// The folder a program file is in.
+std::string FolderOf(const std::wstring& path) {
+  const size_t slash = path.find_last_of(L"\\/");
+  return Utf8FromWide(slash == std::wstring::npos ? L"." : path.substr(0, slash));
+}
+
+std::string ProgramFolder() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD got = GetModuleFileNameW(nullptr, &path[0],
+                                         static_cast<DWORD>(path.size()));
+    if (got == 0) return ".";
+    if (got < path.size()) return FolderOf(path.substr(0, got));
+    path.resize(path.size() * 2);
+  }
+}
+
+std::string CurrentFolder() {
+  const DWORD size = GetCurrentDirectoryW(0, nullptr);
+  std::wstring path(size, L'\0');
+  const DWORD got = GetCurrentDirectoryW(size, &path[0]);
+  path.resize(got < size ? got : 0);
+  return path.empty() ? "." : Utf8FromWide(path);
+}
+
+// The system's folder picker, starting at `start`; "" when cancelled.
+std::string PickFolder(HWND owner, const std::string& start) {
+  std::string picked;
+  IFileOpenDialog* dialog = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_FileOpenDialog, nullptr,
+                              CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dialog))))
+    return picked;
+  DWORD options = 0;
+  dialog->GetOptions(&options);
+  dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM);
+  IShellItem* folder = nullptr;
+  if (SUCCEEDED(SHCreateItemFromParsingName(Wide(start).c_str(), nullptr,
+                                            IID_PPV_ARGS(&folder)))) {
+    dialog->SetFolder(folder);
+    folder->Release();
+  }
+  IShellItem* item = nullptr;
+  PWSTR path = nullptr;
+  if (SUCCEEDED(dialog->Show(owner)) && SUCCEEDED(dialog->GetResult(&item)) &&
+      SUCCEEDED(item->GetDisplayName(SIGDN_FILESYSPATH, &path))) {
+    picked = Utf8FromWide(path);
+    CoTaskMemFree(path);
+  }
+  if (item != nullptr) item->Release();
+  dialog->Release();
+  return picked;
+}
+
+// How a control follows the window's size: by how much of the change its
+// left, top, right and bottom edges move (0 stays, 1 follows).
+struct Anchor {
+  int id;
+  int left, top, right, bottom;
+};
+constexpr Anchor kAnchors[] = {
+    {IDC_FOLDER, 0, 0, 1, 0},        {IDC_BROWSE, 1, 0, 1, 0},
+    {IDC_RELOAD, 1, 0, 1, 0},        {IDC_TOTALS, 0, 0, 1, 0},
+    {IDC_PROGRESS, 1, 0, 1, 0},      {IDC_COUNT, 0, 0, 1, 0},
+    {IDC_CHANGES, 0, 0, 1, 1},       {IDC_MESSAGES_LABEL, 0, 1, 0, 1},
+    {IDC_MESSAGES, 0, 1, 1, 1},      {IDOK, 1, 1, 1, 1},
+    {IDCANCEL, 1, 1, 1, 1},
+};
+
+const wchar_t* const kColumns[kRowColumns] = {
+    L"Pool", L"Side", L"Date", L"Slot", L"Team", L"Type", L"Old", L"New"};
+const int kColumnWidths[kRowColumns] = {150, 55, 45, 35, 150, 110, 50, 50};
+
+class View {
+ public:
+  View(int argc, const char* const* argv)
+      : values_(StartValues(argc, argv)),
+        folder_(StartFolder(ProgramFolder(), CurrentFolder())),
+        log_(LogPath()) {}
+
+  static INT_PTR CALLBACK Proc(HWND dialog, UINT message, WPARAM w, LPARAM l) {
+    if (message == WM_INITDIALOG) {
+      SetWindowLongPtrW(dialog, DWLP_USER, l);
+      reinterpret_cast<View*>(l)->Init(dialog);
+      return FALSE;  // Init has set the focus
+    }
+    auto* view = reinterpret_cast<View*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    return view != nullptr ? view->Handle(message, w, l) : FALSE;
+  }
+
+ private:
+  HWND Item(int id) const { return GetDlgItem(dialog_, id); }
+
+  void Init(HWND dialog) {
+    dialog_ = dialog;
+    RECT client;
+    GetClientRect(dialog_, &client);
+    initial_width_ = client.right;
+    initial_height_ = client.bottom;
+    for (const Anchor& anchor : kAnchors) {
+      RECT r;
+      GetWindowRect(Item(anchor.id), &r);
+      MapWindowPoints(nullptr, dialog_, reinterpret_cast<POINT*>(&r), 2);
+      initial_rects_.push_back(r);
+    }
+    GetWindowRect(dialog_, &client);
+    min_size_ = {client.right - client.left, client.bottom - client.top};
+
+    HWND list = Item(IDC_CHANGES);
+    ListView_SetExtendedListViewStyle(
+        list, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP);
+    for (int i = 0; i < kRowColumns; ++i) {
+      LVCOLUMNW column = {};
+      column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+      column.fmt = i >= 6 || i == 3 ? LVCFMT_RIGHT : LVCFMT_LEFT;
+      column.cx = kColumnWidths[i] * ScaleOf(dialog_) / 96;
+      column.pszText = const_cast<wchar_t*>(kColumns[i]);
+      SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i),
+                   reinterpret_cast<LPARAM>(&column));
+    }
+
+    filling_ = true;
+    const char side = values_.side.empty() ? 'g' : values_.side[0];
+    CheckRadioButton(dialog_, IDC_ALLIED, IDC_GERMAN,
+                     side == 'a' || side == 'A' ? IDC_ALLIED : IDC_GERMAN);
+    other_side_ = side != 'a' && side != 'A' && side != 'g' && side != 'G'
+                      ? values_.side
+                      : "";
+    SetText(Item(IDC_TANK_DATE0), values_.tank_date0);
+    SetText(Item(IDC_INFANTRY_DATE0), values_.infantry_date0);
+    SetText(Item(IDC_TANK_OTHER), values_.tank_other);
+    SetText(Item(IDC_INFANTRY_OTHER), values_.infantry_other);
+    filling_ = false;
+    Load();
+    // The values are what a modder comes to change.
+    SendMessageW(dialog_, WM_NEXTDLGCTL,
+                 reinterpret_cast<WPARAM>(Item(IDC_TANK_DATE0)), TRUE);
+  }
+
+  static int ScaleOf(HWND window) {
+    HDC dc = GetDC(window);
+    const int dpi = GetDeviceCaps(dc, LOGPIXELSX);
+    ReleaseDC(window, dc);
+    return dpi > 0 ? dpi : 96;
+  }
+
+  INT_PTR Handle(UINT message, WPARAM w, LPARAM l) {
+    switch (message) {
+      case WM_COMMAND:
+        return Command(LOWORD(w), HIWORD(w));
+      case WM_NOTIFY:
+        return Notify(reinterpret_cast<NMHDR*>(l));
+      case WM_SIZE:
+        Layout(LOWORD(l), HIWORD(l));
+        return TRUE;
+      case WM_GETMINMAXINFO:
+        reinterpret_cast<MINMAXINFO*>(l)->ptMinTrackSize = min_size_;
+        return TRUE;
+      case kLoaded: {
+        std::unique_ptr<LoadedMessage> loaded(
+            reinterpret_cast<LoadedMessage*>(l));
+        loaded_ = std::move(loaded->folder);
+        loading_ = false;
+        const ULONGLONG load_asked = asked_;
+        Preview();
+        asked_ = load_asked;  // the preview's time counts the loading
+        return TRUE;
+      }
+      case kPreviewed: {
+        std::unique_ptr<PreviewMessage> made(
+            reinterpret_cast<PreviewMessage*>(l));
+        if (made->generation == generation_) {
+          preview_ = std::move(made->preview);
+          ShowPreview();
+        }
+        return TRUE;
+      }
+      case kWritten: {
+        std::unique_ptr<WriteResult> written(reinterpret_cast<WriteResult*>(l));
+        writing_ = false;
+        written_ = written->lines;
+        Log("write", written->lines);
+        ShowMessages();
+        UpdateWrite();
+        return TRUE;
+      }
+      case WM_ACTIVATE:
+        // Keys reach the window from now on.
+        if (LOWORD(w) != WA_INACTIVE) Log("active", {});
+        return FALSE;
+      case WM_CLOSE:
+        EndDialog(dialog_, IDCANCEL);
+        return TRUE;
+    }
+    return FALSE;
+  }
+
+  INT_PTR Command(int id, int code) {
+    switch (id) {
+      case IDOK:
+        Write();
+        return TRUE;
+      case IDCANCEL:
+        EndDialog(dialog_, IDCANCEL);
+        return TRUE;
+      case IDC_BROWSE: {
+        const std::string picked = PickFolder(dialog_, folder_);
+        if (!picked.empty()) {
+          folder_ = picked;
+          Load();
+        }
+        return TRUE;
+      }
+      case IDC_RELOAD:
+        Load();
+        return TRUE;
+      case IDC_ALLIED:
+      case IDC_GERMAN:
+        if (code == BN_CLICKED && !filling_) {
+          other_side_.clear();
+          Preview();
+        }
+        return TRUE;
+      case IDC_TANK_DATE0:
+      case IDC_INFANTRY_DATE0:
+      case IDC_TANK_OTHER:
+      case IDC_INFANTRY_OTHER:
+        if (code == EN_CHANGE && !filling_) Preview();
+        return TRUE;
+    }
+    return FALSE;
+  }
+
+  INT_PTR Notify(NMHDR* header) {
+    if (header->idFrom != IDC_CHANGES || header->code != LVN_GETDISPINFOW)
+      return FALSE;
+    LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(header)->item;
+    if ((item.mask & LVIF_TEXT) == 0 || preview_ == nullptr ||
+        item.iItem < 0 ||
+        static_cast<size_t>(item.iItem) >= preview_->rows.size() ||
+        item.iSubItem < 0 || item.iSubItem >= kRowColumns || item.cchTextMax <= 0)
+      return FALSE;
+    // The list asks column by column: a row's texts are made once.
+    if (shown_row_ != item.iItem) {
+      const auto columns = RowColumns(*preview_, preview_->rows[item.iItem]);
+      for (int i = 0; i < kRowColumns; ++i) shown_columns_[i] = Wide(columns[i]);
+      shown_row_ = item.iItem;
+    }
+    const std::wstring& text = shown_columns_[item.iSubItem];
+    const size_t size =
+        std::min(text.size(), static_cast<size_t>(item.cchTextMax - 1));
+    text.copy(item.pszText, size);
+    item.pszText[size] = L'\0';
+    return TRUE;
+  }
+
+  void Layout(int width, int height) {
+    if (initial_rects_.empty()) return;
+    const int dx = width - initial_width_;
+    const int dy = height - initial_height_;
+    HDWP moves = BeginDeferWindowPos(static_cast<int>(initial_rects_.size()));
+    for (size_t i = 0; i < initial_rects_.size() && moves != nullptr; ++i) {
+      const Anchor& a = kAnchors[i];
+      const RECT& r = initial_rects_[i];
+      const int left = r.left + a.left * dx;
+      const int top = r.top + a.top * dy;
+      moves = DeferWindowPos(moves, Item(a.id), nullptr, left, top,
+                             r.right + a.right * dx - left,
+                             r.bottom + a.bottom * dy - top,
+                             SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (moves != nullptr) EndDeferWindowPos(moves);
+    InvalidateRect(dialog_, nullptr, TRUE);
+  }
+
+  WindowValues ReadValues() const {
+    WindowValues values;
+    values.side = !other_side_.empty() ? other_side_
+                  : IsDlgButtonChecked(dialog_, IDC_ALLIED) == BST_CHECKED
+                      ? "a"
+                      : "g";
+    values.tank_date0 = TextOf(Item(IDC_TANK_DATE0));
+    values.infantry_date0 = TextOf(Item(IDC_INFANTRY_DATE0));
+    values.tank_other = TextOf(Item(IDC_TANK_OTHER));
+    values.infantry_other = TextOf(Item(IDC_INFANTRY_OTHER));
+    return values;
+  }
+
+  void Load() {
+    asked_ = GetTickCount64();
+    SetText(Item(IDC_FOLDER), folder_);
+    loading_ = true;
+    ++generation_;
+    preview_.reset();
+    ShowBusy("Reading the data folder...");
+    const std::string folder = folder_;
+    HWND dialog = dialog_;
+    worker_.Replace(kLoadJob, [folder, dialog] {
+      auto message = std::make_unique<LoadedMessage>();
+      try {
+        message->folder = LoadFolder(folder);
+      } catch (const std::bad_alloc&) {
+        auto failed = std::make_shared<LoadedFolder>();
+        failed->folder = folder;
+        failed->failure = {"malloc failed"};
+        message->folder = std::move(failed);
+      }
+      if (PostMessageW(dialog, kLoaded, 0,
+                       reinterpret_cast<LPARAM>(message.get())))
+        message.release();
+    });
+  }
+
+  void Preview() {
+    ++generation_;
+    asked_ = GetTickCount64();
+    written_.clear();
+    if (loading_ || loaded_ == nullptr) return;  // made once loaded
+    ShowBusy("Working out what will change...");
+    const unsigned generation = generation_;
+    const WindowValues values = ReadValues();
+    std::shared_ptr<const LoadedFolder> loaded = loaded_;
+    HWND dialog = dialog_;
+    worker_.Replace(kPreviewJob, [generation, values, loaded, dialog] {
+      auto message = std::make_unique<PreviewMessage>();
+      message->generation = generation;
+      try {
+        message->preview = MakePreview(loaded, values);
+      } catch (const std::bad_alloc&) {
+        message->preview = std::make_unique<tovrand::Preview>(loaded);
+        message->preview->failure = {"malloc failed"};
+      }
+      if (PostMessageW(dialog, kPreviewed, 0,
+                       reinterpret_cast<LPARAM>(message.get())))
+        message.release();
+    });
+  }
+
+  void Write() {
+    if (!CanWrite()) return;
+    writing_ = true;
+    UpdateWrite();
+    SetText(Item(IDC_MESSAGES), "Writing Output\\FPools.txt...");
+    const std::string folder = loaded_->folder;
+    const WindowValues values = ReadValues();
+    HWND dialog = dialog_;
+    worker_.Add([folder, values, dialog] {
+      auto result = std::make_unique<WriteResult>();
+      try {
+        *result = WriteOutput(folder, values);
+      } catch (const std::bad_alloc&) {
+        result->lines = {"malloc failed"};
+      }
+      if (PostMessageW(dialog, kWritten, 0,
+                       reinterpret_cast<LPARAM>(result.get())))
+        result.release();
+    });
+  }
+
+  bool CanWrite() const {
+    return !writing_ && !loading_ && preview_ != nullptr &&
+           preview_->failure.empty();
+  }
+
+  void UpdateWrite() {
+    HWND write = Item(IDOK);
+    const bool enable = CanWrite();
+    if (!enable && GetFocus() == write)
+      SendMessageW(dialog_, WM_NEXTDLGCTL, 0, FALSE);
+    EnableWindow(write, enable);
+  }
+
+  void ShowBusy(const std::string& what) {
+    ListView_SetItemCountEx(Item(IDC_CHANGES), 0, 0);
+    shown_row_ = -1;
+    SetText(Item(IDC_COUNT), what);
+    SetText(Item(IDC_TOTALS), "");
+    HWND progress = Item(IDC_PROGRESS);
+    ShowWindow(progress, SW_SHOWNA);
+    SendMessageW(progress, PBM_SETMARQUEE, TRUE, 30);
+    UpdateWrite();
+  }
+
+  void ShowPreview() {
+    HWND progress = Item(IDC_PROGRESS);
+    SendMessageW(progress, PBM_SETMARQUEE, FALSE, 0);
+    ShowWindow(progress, SW_HIDE);
+    shown_row_ = -1;
+    const bool ok = preview_->failure.empty();
+    ListView_SetItemCountEx(Item(IDC_CHANGES),
+                            ok ? static_cast<int>(preview_->rows.size()) : 0,
+                            0);
+    InvalidateRect(Item(IDC_CHANGES), nullptr, TRUE);
+    SetText(Item(IDC_COUNT), ok ? ChangesLine(*preview_) : "Nothing can be written");
+    SetText(Item(IDC_TOTALS), ok ? JoinLines(preview_->totals) : "");
+    ShowMessages();
+    UpdateWrite();
+    // Said once the window shows it.
+    RedrawWindow(dialog_, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    // With the time since the values were last changed (or the folder
+    // asked for), for the benchmark.
+    const std::string took =
+        " [" + std::to_string(GetTickCount64() - asked_) + " ms]";
+    if (ok) {
+      Log("preview", {ChangesLine(*preview_) + took});
+    } else {
+      Log("refused", preview_->failure);
+    }
+  }
+
+  // The messages: what Write said, or what stops a run; then tovdiff's
+  // warnings.
+  void ShowMessages() {
+    std::vector<std::string> lines = written_;
+    if (lines.empty() && preview_ != nullptr) lines = preview_->failure;
+    if (preview_ != nullptr && preview_->failure.empty())
+      lines.insert(lines.end(), preview_->warnings.begin(),
+                   preview_->warnings.end());
+    SetText(Item(IDC_MESSAGES), JoinLines(lines));
+  }
+
+  void Log(const char* what, const std::vector<std::string>& lines) const {
+    LogShown(log_, what, lines);
+  }
+
+  WindowValues values_;
+  std::string folder_;
+  std::string other_side_;  // a side given that is neither a nor g
+  std::string log_;
+  HWND dialog_ = nullptr;
+  int initial_width_ = 0;
+  int initial_height_ = 0;
+  std::vector<RECT> initial_rects_;
+  POINT min_size_ = {0, 0};
+  bool filling_ = false;
+  bool loading_ = false;
+  bool writing_ = false;
+  unsigned generation_ = 0;
+  ULONGLONG asked_ = 0;  // when the preview shown last was asked for
+  std::shared_ptr<const LoadedFolder> loaded_;
+  std::unique_ptr<tovrand::Preview> preview_;
+  std::vector<std::string> written_;
+  int shown_row_ = -1;
+  std::wstring shown_columns_[kRowColumns];
+  Worker worker_;  // last: it stops, and its jobs end, before the rest goes
+};
+
+}  // namespace
+
+int RunWindow(int argc, const char* const* argv) {
+  const INITCOMMONCONTROLSEX controls = {sizeof controls,
+                                         ICC_LISTVIEW_CLASSES |
+                                             ICC_PROGRESS_CLASS |
+                                             ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  const HRESULT com = CoInitializeEx(
+      nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  {
+    View view(argc, argv);
+    DialogBoxParamW(GetModuleHandleW(nullptr),
+                    MAKEINTRESOURCEW(IDD_TOVRAND_WINDOW), nullptr, View::Proc,
+                    reinterpret_cast<LPARAM>(&view));
+  }
+  if (SUCCEEDED(com)) CoUninitialize();
+  // The most memory the window held, for the benchmark.
+  PROCESS_MEMORY_COUNTERS memory = {};
+  memory.cb = sizeof memory;
+  const bool measured =
+      K32GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
+  LogShown(LogPath(), "closed",
+           {measured ? "peak working set " +
+                           std::to_string(memory.PeakWorkingSetSize >> 20) +
+                           " MiB"
+                     : "peak working set unknown"});
+  return 0;
+}
+
+}  // namespace tovrand
