@@ -324,6 +324,7 @@ class View {
         std::unique_ptr<PreviewMessage> made(
             reinterpret_cast<PreviewMessage*>(l));
         if (made->generation == generation_) {
+          previewing_ = false;
           preview_ = std::move(made->preview);
           ShowPreview();
         }
@@ -446,7 +447,7 @@ class View {
     loading_ = true;
     ++generation_;
     preview_.reset();
-    ShowBusy("Reading the data folder...");
+    ShowBusy("Reading the data folder...", true);
     const std::string folder = folder_;
     HWND dialog = dialog_;
     worker_.Replace(kLoadJob, [folder, dialog] {
@@ -470,7 +471,8 @@ class View {
     asked_ = GetTickCount64();
     written_.clear();
     if (loading_ || loaded_ == nullptr) return;  // made once loaded
-    ShowBusy("Working out what will change...");
+    previewing_ = true;
+    ShowBusy("", false);
     const unsigned generation = generation_;
     const WindowValues values = ReadValues();
     std::shared_ptr<const LoadedFolder> loaded = loaded_;
@@ -512,7 +514,9 @@ class View {
   }
 
   bool CanWrite() const {
-    return !writing_ && !loading_ && preview_ != nullptr &&
+    // Never with values whose preview has not come yet: they may be
+    // refused.
+    return !writing_ && !loading_ && !previewing_ && preview_ != nullptr &&
            preview_->failure.empty();
   }
 
@@ -524,11 +528,16 @@ class View {
     EnableWindow(write, enable);
   }
 
-  void ShowBusy(const std::string& what) {
-    ListView_SetItemCountEx(Item(IDC_CHANGES), 0, 0);
-    shown_row_ = -1;
-    SetText(Item(IDC_COUNT), what);
-    SetText(Item(IDC_TOTALS), "");
+  // The bar moves while the worker reads or previews. A folder read anew
+  // empties the list; a new preview keeps the last one's rows in view
+  // until it comes, so that typing a value does not make the list blink.
+  void ShowBusy(const std::string& what, bool clear) {
+    if (clear) {
+      ListView_SetItemCountEx(Item(IDC_CHANGES), 0, 0);
+      shown_row_ = -1;
+      SetText(Item(IDC_COUNT), what);
+      SetText(Item(IDC_TOTALS), "");
+    }
     HWND progress = Item(IDC_PROGRESS);
     ShowWindow(progress, SW_SHOWNA);
     SendMessageW(progress, PBM_SETMARQUEE, TRUE, 30);
@@ -590,6 +599,7 @@ class View {
   bool filling_ = false;
   bool loading_ = false;
   bool writing_ = false;
+  bool previewing_ = false;
   unsigned generation_ = 0;
   ULONGLONG asked_ = 0;  // when the preview shown last was asked for
   std::shared_ptr<const LoadedFolder> loaded_;
