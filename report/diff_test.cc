@@ -425,6 +425,25 @@ TEST(DiffTest, Reports) {
         "German, date 0, infantry: 4 -> 4",
         "German, other dates, tank: 12 -> 6",
         "German, other dates, infantry: 4 -> 4"}},
+      // A negative width moves slot 21 before the record's first byte, and
+      // the columns end where the record does: it lies outside all the same.
+      {"slot columns before the record",
+       [](DataFolder* f) {
+         f->layout.replace(f->layout.find("\"Reserved\",S,300\r\n"), 19,
+                           "\"Reserved\",S,300\r\n\"Back\",S,-430\r\n"
+                           "\"Team Class 21\",W\r\n\"Quantity 21\",W\r\n"
+                           "\"Pad\",S,426\r\n");
+         SetQuantity(&f->after, 1, 1, 6);
+       },
+       {"Warning: Tables.ini: 1 [FPools] slot lies outside its 424-byte "
+        "records and is not compared",
+        "",
+        "Kampfgruppe Sud (German, date 1943), slot 1, Panzer IV (Medium "
+        "Tank): 12 -> 6",
+        "", "German, date 0, tank: 24 -> 24",
+        "German, date 0, infantry: 4 -> 4",
+        "German, other dates, tank: 12 -> 6",
+        "German, other dates, infantry: 4 -> 4"}},
       // A thousand slots of no width, all on Quantity 1's bytes: that field
       // is compared once, as slot 1's.
       {"slot columns of no width on one field",

@@ -49,6 +49,8 @@ TEST(TextTest, PathsShowAsUtf8OnOneLine) {
       {"\xE3\x83\x87\xE3\x83\xBC\xE3\x82\xBF",
        "\xE3\x83\x87\xE3\x83\xBC\xE3\x82\xBF"},
       {"\xF0\x9F\x98\x80.txt", "\xF0\x9F\x98\x80.txt"},
+      // The first letters of two and of three bytes.
+      {"\xC2\xA0\xE0\xA0\x80", "\xC2\xA0\xE0\xA0\x80"},
       // Control characters: C0, DEL and C1 (U+0085).
       {"a\x1B[31m\nb\x7F", "a?[31m?b?"},
       {"\xC2\x85x\xC2\x9F", "?x?"},
