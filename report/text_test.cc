@@ -69,5 +69,15 @@ TEST(TextTest, PathsShowAsUtf8OnOneLine) {
   }
 }
 
+// A pool is named by what of it can be read: here its Nationality lies
+// past the record's bytes, and it has no Date column.
+TEST(TextTest, APoolIsNamedByWhatOfItCanBeRead) {
+  RecordTable fpools;
+  fpools.SetLayout(44, {{40, "Name", 'S'}, {460, "Pad", 'S'}, {1, "Nationality", 'B'}});
+  ASSERT_TRUE(fpools.LoadBytes(std::string("Reserve\0", 8) + std::string(36, ' ')));
+  EXPECT_EQ(DescribePool(fpools, PoolColumns(fpools), 0),
+            "Reserve (no nationality)");
+}
+
 }  // namespace
 }  // namespace tovrand

@@ -104,6 +104,18 @@ TEST(WindowModelTest, ThePreviewIsTovdiffsReportOfTheWrite) {
   }
 }
 
+// The list's columns: pool, side, date, slot, team, type, old, new.
+TEST(WindowModelTest, TheListShowsEachChangeInItsColumns) {
+  DataFolder folder;
+  const auto preview =
+      MakePreview(LoadFolder(folder.Dir()), Values({"g", "100", "80", "50", "60"}));
+  ASSERT_FALSE(preview->rows.empty());
+  const auto columns = RowColumns(*preview, preview->rows[0]);
+  EXPECT_EQ(Lines(columns.begin(), columns.end()),
+            (Lines{"Kampfgruppe Nord", "German", "0", "2", "Grenadiers",
+                   "Rifle", "4", "3"}));
+}
+
 // What stops a run stops the preview with tovrand's lines, in its order,
 // and Write then writes nothing and says the same.
 TEST(WindowModelTest, WhatStopsARunIsSaidInTovrandsWords) {
