@@ -34,9 +34,7 @@ int ScaleFPools(SideCode side, GameTables* tables, const Percentages& percent,
                 Messages* messages) {
   // Pools that are scaled have the side's nationality, so one team table
   // serves the whole pass.
-  return ScaleFPools(side, &tables->fpools,
-                     side == SideCode::kAllied ? tables->alsteams
-                                               : tables->geteams,
+  return ScaleFPools(side, &tables->fpools, SideTeamTable(*tables, side),
                      percent, messages);
 }
 

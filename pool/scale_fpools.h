@@ -37,9 +37,15 @@ constexpr int kMaxQuantity = 32767;
 [[nodiscard]] int ScaleFPools(SideCode side, GameTables* tables,
                               const Percentages& percent, Messages* messages);
 
+// The side's team table: AlsTeams for Allied, GETeams for German.
+inline const RecordTable& SideTeamTable(const GameTables& tables,
+                                        SideCode side) {
+  return side == SideCode::kAllied ? tables.alsteams : tables.geteams;
+}
+
 // The same pass over `fpools` alone, with `side_teams` the side's team
-// table (AlsTeams for Allied, GETeams for German): for a pass on a copy of
-// FPools beside the tables it was read with.
+// table (SideTeamTable): for a pass on a copy of FPools beside the tables
+// it was read with.
 [[nodiscard]] int ScaleFPools(SideCode side, RecordTable* fpools,
                               const RecordTable& side_teams,
                               const Percentages& percent, Messages* messages);

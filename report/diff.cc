@@ -125,7 +125,7 @@ int Diff(const DiffFiles& files, Messages* out) {
   const SideTeams teams(tables);
   const PoolColumns pool(before);
   const Comparison comparison = Compare(
-      shown, tables, after,
+      shown, tables, pool, teams, after,
       [out](const std::string& warning) {
         // Said first, as it tells which slots the lines below leave out.
         out->Line(warning);
@@ -153,13 +153,12 @@ int Diff(const DiffFiles& files, Messages* out) {
 }
 
 Comparison Compare(const DiffFiles& shown, const GameTables& tables,
+                   const PoolColumns& pool, const SideTeams& teams,
                    const RecordTable& after,
                    const std::function<void(const std::string&)>& outside,
                    const std::function<bool(const ChangeRow&)>& on_change,
                    const Totals* before_totals) {
   const RecordTable& before = tables.fpools;
-  const SideTeams teams(tables);
-  const PoolColumns pool(before);
   const std::string warning =
       SlotsOutsideWarning(shown.layout, before, pool.slots);
   if (!warning.empty()) outside(warning);

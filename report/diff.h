@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "base/messages.h"
+#include "pool/pool_columns.h"
+#include "pool/team_index.h"
 #include "report/changes.h"
 #include "table/game_tables.h"
 #include "table/record_table.h"
@@ -44,8 +46,9 @@ struct DiffFiles {
 // `after`, read with the same layout; `shown` names the files in the
 // warnings. In the order of the report: the warning that slots lie outside
 // a record to `outside`, when they do; each change to `on_change`
-// (WalkChanges); then the sums of both files and the warnings.
-// `before_totals`, when given, are the sums of `tables.fpools` already
+// (WalkChanges); then the sums of both files and the warnings. `pool` and
+// `teams` are the columns and team tables of `tables`, which the caller
+// has resolved once for the texts of the rows too. `before_totals`, when given, are the sums of `tables.fpools` already
 // made (SumQuantities), which several comparisons with one file share.
 struct Comparison {
   ChangeSummary changes;
@@ -54,6 +57,7 @@ struct Comparison {
   std::vector<std::string> warnings;
 };
 Comparison Compare(const DiffFiles& shown, const GameTables& tables,
+                   const PoolColumns& pool, const SideTeams& teams,
                    const RecordTable& after,
                    const std::function<void(const std::string&)>& outside,
                    const std::function<bool(const ChangeRow&)>& on_change,

@@ -91,15 +91,13 @@ std::unique_ptr<Preview> MakePreview(std::shared_ptr<const LoadedFolder> loaded,
     preview->failure = {"malloc failed"};
     return preview;
   }
-  if (!ScaleFPools(run.side, &after,
-                   run.side == SideCode::kAllied ? tables.alsteams
-                                                 : tables.geteams,
+  if (!ScaleFPools(run.side, &after, SideTeamTable(tables, run.side),
                    run.percent, &lines)) {
     preview->failure = std::move(lines.lines);
     return preview;
   }
   const Comparison comparison = Compare(
-      DiffFiles(), tables, after, [](const std::string&) {},
+      DiffFiles(), tables, preview->pool, preview->teams, after, [](const std::string&) {},
       [&](const ChangeRow& row) {
         preview->rows.push_back(row);
         return true;
