@@ -10,6 +10,7 @@
 #include <shobjidl.h>
 #include <psapi.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
@@ -112,8 +113,6 @@ class Worker {
 
 enum JobKey { kLoadJob, kPreviewJob };
 
-std::wstring Wide(const std::string& text) { return WideFromUtf8(text); }
-
 // With TOVRAND_WINDOW_LOG set, what the window shows is added to the file
 // it names too, a line each ("preview: 3 quantities will change", and
 // "closed" once the window and its last job have ended), for a test that
@@ -144,7 +143,7 @@ std::string TextOf(HWND control) {
 }
 
 void SetText(HWND control, const std::string& text) {
-  SetWindowTextW(control, Wide(text).c_str());
+  SetWindowTextW(control, WideFromUtf8(text).c_str());
 }
 
 std::string JoinLines(const std::vector<std::string>& lines) {
@@ -189,7 +188,7 @@ std::string PickFolder(HWND owner, const std::string& start) {
   dialog->GetOptions(&options);
   dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM);
   IShellItem* folder = nullptr;
-  if (SUCCEEDED(SHCreateItemFromParsingName(Wide(start).c_str(), nullptr,
+  if (SUCCEEDED(SHCreateItemFromParsingName(WideFromUtf8(start).c_str(), nullptr,
                                             IID_PPV_ARGS(&folder)))) {
     dialog->SetFolder(folder);
     folder->Release();
@@ -398,7 +397,7 @@ class View {
     // The list asks column by column: a row's texts are made once.
     if (shown_row_ != item.iItem) {
       const auto columns = RowColumns(*preview_, preview_->rows[item.iItem]);
-      for (int i = 0; i < kRowColumns; ++i) shown_columns_[i] = Wide(columns[i]);
+      for (int i = 0; i < kRowColumns; ++i) shown_columns_[i] = WideFromUtf8(columns[i]);
       shown_row_ = item.iItem;
     }
     const std::wstring& text = shown_columns_[item.iSubItem];
