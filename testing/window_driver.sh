@@ -19,6 +19,9 @@ stop_display() {
   xvfb_pid=
 }
 trap 'stop_display; rm -rf "$work"' EXIT
+# A command that fails ends the test with what it was, never silently.
+set -E
+trap 'fail "line $LINENO of ${BASH_SOURCE[0]##*/}: \"$BASH_COMMAND\" ended $?"' ERR
 start_display() {
   stop_display
   rm -f "$work/display"
@@ -32,6 +35,7 @@ start_display() {
 }
 
 fail() {
+  trap - ERR
   echo "FAILED: $*"
   if [ -f "$log" ]; then sed 's/^/  log: /' "$log"; fi
   if [ -f "$work/wine.out" ]; then sed 's/^/  wine: /' "$work/wine.out"; fi
@@ -59,17 +63,31 @@ start_window() {
      "$wine_script" show "$window_exe" "$@" >"$work/wine.out" 2>&1) &
   window_pid=$!
   await_log active
-  window=$(xdotool search --onlyvisible --name '^tovrand$' | head -n 1) ||
-    fail "no window named tovrand on the display"
+  # The window takes keys before Wine has mapped it on the display.
+  window=
+  for _ in $(seq 600); do
+    window=$(xdotool search --onlyvisible --name '^tovrand$' 2>/dev/null |
+               head -n 1) || true
+    [ -n "$window" ] && return 0
+    kill -0 "$window_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  fail "no window named tovrand was mapped on the display (within 60 s, or before it ended)"
 }
 
 # Presses keys in the window. With no window manager on the display,
 # xdotool warns of the input focus on every key: not a failure.
-press() { xdotool key --window "$window" "$@" 2>/dev/null; }
+press() {
+  xdotool key --window "$window" "$@" 2>/dev/null ||
+    fail "xdotool could not press $* in the window"
+}
 
 # Esc, then the window's end: its last line, once its jobs are done too.
+# Esc may end the window before xdotool sends the key's release, which
+# xdotool then reports as a failure (BadWindow): the log tells whether
+# the window closed.
 close_window() {
-  press Escape
+  xdotool key --window "$window" Escape 2>/dev/null || true
   await_log closed
   # Wine's launcher of the window's desktop may linger a moment.
   kill "$window_pid" 2>/dev/null || true
