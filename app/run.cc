@@ -63,11 +63,11 @@ bool ReadRunValues(const char* const values[5], RunValues* out,
 }
 
 bool LoadDataFolder(const std::string& folder, GameTables* tables,
-                    Messages* messages) {
+                    Messages* messages, std::string* layout) {
   MisreadHeaders misread;
   // BGroups gets a layout but no data.
   return LoadLayouts(tables, messages, &misread,
-                     InFolder(folder, "Tables.ini")) &&
+                     InFolder(folder, "Tables.ini"), layout) &&
          LoadTable(&tables->fpools, folder, "FPools", misread, messages) &&
          LoadTable(&tables->alsteams, folder, "AlsTeams", misread, messages) &&
          LoadTable(&tables->geteams, folder, "GETeams", misread, messages);
@@ -78,7 +78,7 @@ int Run(int argc, const char* const* argv, Messages* messages) {
 }
 
 int RunInFolder(const std::string& folder, int argc, const char* const* argv,
-                Messages* messages) {
+                Messages* messages, const ReadCheck& check) {
   if (argc != 6) {
     messages->Line(
         "Usage: tovrand side tankpercent0 infpercent0 tankpercentN "
@@ -89,7 +89,9 @@ int RunInFolder(const std::string& folder, int argc, const char* const* argv,
   if (!ReadRunValues(argv + 1, &values, messages)) return 1;
 
   GameTables tables;
-  if (!LoadDataFolder(folder, &tables, messages) ||
+  std::string layout;
+  if (!LoadDataFolder(folder, &tables, messages, check ? &layout : nullptr) ||
+      (check && !check(layout, tables, messages)) ||
       !ScaleFPools(values.side, &tables, values.percent, messages)) {
     return 1;
   }

@@ -1,6 +1,7 @@
 #ifndef TOVRAND_APP_RUN_H_
 #define TOVRAND_APP_RUN_H_
 
+#include <functional>
 #include <string>
 
 #include "base/messages.h"
@@ -18,10 +19,20 @@ namespace tovrand {
 // lines; returns the exit status, 0 on success and 1 on any failure.
 [[nodiscard]] int Run(int argc, const char* const* argv, Messages* messages);
 
+// A look at what a run has read, Tables.ini's bytes and the tables, taken
+// once all is read and before the pass: false stops the run after the
+// lines it wrote, with nothing written. The run then writes the very bytes
+// it was shown.
+using ReadCheck = std::function<bool(const std::string& layout,
+                                     const GameTables& tables,
+                                     Messages* messages)>;
+
 // The same run in the data folder `folder` ("" for the current directory),
 // with the same lines: they name the files as a run in the folder would.
+// With `check`, the run goes on past the reading only when it agrees.
 [[nodiscard]] int RunInFolder(const std::string& folder, int argc,
-                              const char* const* argv, Messages* messages);
+                              const char* const* argv, Messages* messages,
+                              const ReadCheck& check = nullptr);
 
 // The side and percentages of a run.
 struct RunValues {
@@ -38,9 +49,11 @@ struct RunValues {
 
 // Reads Tables.ini and the three data files of `folder` ("" for the
 // current directory) as a run does, in its order. False after writing the
-// run's line for the first that fails.
+// run's line for the first that fails. With `layout`, sets it to
+// Tables.ini's bytes.
 [[nodiscard]] bool LoadDataFolder(const std::string& folder,
-                                  GameTables* tables, Messages* messages);
+                                  GameTables* tables, Messages* messages,
+                                  std::string* layout = nullptr);
 
 }  // namespace tovrand
 

@@ -213,6 +213,46 @@ bool IsRegularFile(const std::string& path) {
          (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+PathKind KindOf(const std::string& path) {
+  // GetFileAttributesW describes a link itself; a handle opened through
+  // it describes what it leads to.
+  const HANDLE handle = CreateFileW(
+      WideFromUtf8(path).c_str(), FILE_READ_ATTRIBUTES,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    // A file held open without sharing still exists.
+    return GetLastError() == ERROR_SHARING_VIOLATION ? PathKind::kFile
+                                                     : PathKind::kNothing;
+  }
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool known = GetFileInformationByHandle(handle, &info) != 0;
+  const DWORD type = GetFileType(handle);
+  CloseHandle(handle);
+  if (!known || type != FILE_TYPE_DISK) return PathKind::kOther;
+  return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0
+             ? PathKind::kFolder
+             : PathKind::kFile;
+}
+
+bool MakeFolder(const std::string& path) {
+  return CreateDirectoryW(WideFromUtf8(path).c_str(), nullptr) != 0;
+}
+
+bool HeldAgainstReplacing(const std::string& path) {
+  // A rename over the file needs it opened for deletion; a program that
+  // holds it without sharing that refuses this open as it refuses the
+  // rename.
+  const HANDLE handle = CreateFileW(
+      WideFromUtf8(path).c_str(), DELETE,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE)
+    return GetLastError() == ERROR_SHARING_VIOLATION;
+  CloseHandle(handle);
+  return false;
+}
+
 // Large pages need a privilege on Windows that a modder's account lacks.
 void* AllocateFileBuffer(size_t size) {
   return MayHave(size, false) ? std::malloc(size) : nullptr;
@@ -281,6 +321,19 @@ bool IsRegularFile(const std::string& path) {
   struct stat st;
   return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
+
+PathKind KindOf(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return PathKind::kNothing;
+  if (S_ISREG(st.st_mode)) return PathKind::kFile;
+  return S_ISDIR(st.st_mode) ? PathKind::kFolder : PathKind::kOther;
+}
+
+bool MakeFolder(const std::string& path) {
+  return mkdir(path.c_str(), 0777) == 0;
+}
+
+bool HeldAgainstReplacing(const std::string&) { return false; }
 
 bool FolderForCommandPrompt(const std::string& path, std::string* out) {
   struct stat st;

@@ -50,6 +50,21 @@ struct FileStamp {
 // Whether `path` leads, through whatever links, to a regular file.
 [[nodiscard]] bool IsRegularFile(const std::string& path);
 
+// What `path` leads to, through whatever links: nothing (no such file, or a
+// link that leads nowhere), a regular file, a folder, or something else.
+enum class PathKind { kNothing, kFile, kFolder, kOther };
+PathKind KindOf(const std::string& path);
+
+// Makes the folder `path`. False when it could not be made, or something
+// already has that name.
+[[nodiscard]] bool MakeFolder(const std::string& path);
+
+// Whether another program holds the existing file `path` open in a way that
+// keeps it from being replaced (on Windows, open without sharing its
+// deletion). Always false elsewhere, where an open file never stops a
+// rename over it.
+bool HeldAgainstReplacing(const std::string& path);
+
 // Allocates `size` bytes to hold a whole file, to be released with
 // std::free, or returns null. On Linux a buffer of 4 MiB or more is aligned
 // to 2 MiB and advised for transparent huge pages, and may take up to 2 MiB

@@ -248,20 +248,22 @@ bool ReadLayouts(std::string_view text, GameTables* tables, LayoutError* error,
 
 bool ReadLayoutFile(const std::string& path, GameTables* tables,
                     ReadResult* result, LayoutError* error,
-                    MisreadHeaders* misread) {
+                    MisreadHeaders* misread, std::string* bytes) {
   ByteBuffer file;
   *result = ReadInputFile(path, &file);
   if (*result != ReadResult::kOk) return false;
   const std::string_view text(reinterpret_cast<const char*>(file.bytes.get()),
                               file.size);
+  if (bytes != nullptr) bytes->assign(text);
   return ReadLayouts(text, tables, error, misread);
 }
 
 bool LoadLayouts(GameTables* tables, Messages* messages,
-                 MisreadHeaders* misread, const std::string& path) {
+                 MisreadHeaders* misread, const std::string& path,
+                 std::string* bytes) {
   ReadResult result = ReadResult::kOk;
   LayoutError error;
-  if (ReadLayoutFile(path, tables, &result, &error, misread))
+  if (ReadLayoutFile(path, tables, &result, &error, misread, bytes))
     return true;
   switch (result) {
     case ReadResult::kOk:

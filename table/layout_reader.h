@@ -94,10 +94,12 @@ std::string NoSectionText(const std::string& file, std::string_view section,
 // Reads the layout file at `path` whole (ReadInputFile) and fills the
 // layouts as ReadLayouts does. Returns false when the file cannot be read
 // (`*result` says why) or its text cannot be used (`*error` says why; then
-// `*result` is kOk). Prints nothing.
+// `*result` is kOk). With `bytes`, sets it to the file's bytes once read.
+// Prints nothing.
 [[nodiscard]] bool ReadLayoutFile(const std::string& path, GameTables* tables,
                                   ReadResult* result, LayoutError* error,
-                                  MisreadHeaders* misread = nullptr);
+                                  MisreadHeaders* misread = nullptr,
+                                  std::string* bytes = nullptr);
 
 // tovrand's loading of Tables.ini in the current directory (or at `path`),
 // as ReadLayoutFile. On failure it prints why and returns false: "Cannot
@@ -105,10 +107,11 @@ std::string NoSectionText(const std::string& file, std::string_view section,
 // read, ReadFailureLine's line when it is too large, changed while it was
 // read or memory runs out, or the layout error's text (an unknown type's
 // followed by an empty line). The lines name the file Tables.ini wherever
-// it is.
+// it is. `bytes` as ReadLayoutFile's.
 [[nodiscard]] bool LoadLayouts(GameTables* tables, Messages* messages,
                                MisreadHeaders* misread = nullptr,
-                               const std::string& path = "Tables.ini");
+                               const std::string& path = "Tables.ini",
+                               std::string* bytes = nullptr);
 
 }  // namespace tovrand
 
