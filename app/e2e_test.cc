@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "testing/data_builder.h"
+#include "testing/output_cases.h"
 #include "testing/process.h"
 #include "testing/scratch_dir.h"
 #include "testing/workspace.h"
@@ -253,29 +254,30 @@ TEST_P(EndToEndTest, FailuresWriteNothing) {
        {"g", "99999999999", "1", "1", "1"},
        nullptr,
        "Error--Scaled quantity exceeds 32767\n"},
-      {"no Output directory", kGermanRun,
-       [](Workspace& w) { w.Remove("Output"); },
-       kWriteFailed},
-      {"Output is a file", kGermanRun,
-       [](Workspace& w) {
-         w.Remove("Output");
-         w.Write("Output", "not a directory");
-       },
-       kWriteFailed},
-      {"Output leads back to the data folder", kGermanRun,
-       [](Workspace& w) {
-         w.Remove("Output");
-         fs::create_directory_symlink(".", w.Path("Output"));
-       },
-       kWriteFailed},
-      {"Output/FPools.txt is a directory", kGermanRun,
-       [](Workspace& w) {
-         fs::remove(w.Path("Output/FPools.txt"));
-         fs::create_directory(w.Path("Output/FPools.txt"));
-         testdata::WriteFile(w.Path("Output/FPools.txt/keep"), "kept");
-       },
-       kWriteFailed},
   }, GetParam().command, GetParam().line_end);
+}
+
+// What a run leaves in Output, by what stands there: tovrand's part of the
+// table that the window's Write runs too (window/model_test.cc).
+TEST_P(EndToEndTest, WhatARunLeavesInOutput) {
+  for (const testdata::OutputCase& c : testdata::kOutputCases) {
+    SCOPED_TRACE(c.what);
+    Workspace w;
+    w.WritePreviousOutput();
+    c.setup(w.Dir());
+    const auto before = w.OutputState();
+    const ProcessResult r = Run(w, kUnchangedRun);
+    if (!c.replaced) {
+      w.ExpectFailedAndUnchanged(r, Printed(kWriteFailed), before, c.what);
+      continue;
+    }
+    auto after = c.kept;
+    after["FPools.txt"] = testdata::PoolRecords(kPools);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, Printed(kSuccess));
+    EXPECT_EQ(w.OutputState(), after);
+    w.ExpectInputsUnchanged();
+  }
 }
 
 // A pipe in place of an input is refused at once; reading it would wait for
