@@ -32,8 +32,16 @@ struct WindowValues {
 
 // The values a window starts with: tovrand's five arguments after the
 // program's name, when `argc` is 6 (a shortcut can carry them), else the
-// defaults.
-WindowValues StartValues(int argc, const char* const* argv);
+// defaults. Any other number of values than none or five sets `said` to
+// tovrand's usage line, which the window shows.
+WindowValues StartValues(int argc, const char* const* argv,
+                         std::vector<std::string>* said = nullptr);
+
+// The lines that say which of the four percentages is no number: empty, or
+// with no digit after leading blanks and a sign, where tovrand would read 0
+// ("Date 0 tanks: type a whole number of percent, such as 80"). Empty when
+// each has its digits. (What tovrand refuses of a number, it says itself.)
+std::vector<std::string> FieldProblems(const WindowValues& values);
 
 // The data folder a window starts in: `program_folder` when it holds
 // Tables.ini, else `current_folder`.
@@ -45,6 +53,7 @@ std::string StartFolder(const std::string& program_folder,
 struct LoadedFolder {
   std::string folder;
   GameTables tables;
+  std::string layout;  // Tables.ini's bytes
   // tovrand's lines when the folder could not be read; empty when it was.
   std::vector<std::string> failure;
   // The sums of FPools.txt, the same for every preview.
@@ -58,12 +67,15 @@ std::shared_ptr<const LoadedFolder> LoadFolder(const std::string& folder);
 struct Preview {
   explicit Preview(std::shared_ptr<const LoadedFolder> loaded);
 
-  // What stops a run, in tovrand's lines and order: a refused value, the
-  // folder's failure, or the pass's. Empty when a run would succeed.
+  // What stops a run, in tovrand's lines and order: a field that holds no
+  // number (FieldProblems), a refused value, the folder's failure, or the
+  // pass's. Empty when a run would succeed.
   std::vector<std::string> failure;
   std::vector<ChangeRow> rows;         // every changed quantity, in order
   std::vector<std::string> totals;     // the side's four lines of totals
-  std::vector<std::string> warnings;   // tovdiff's warnings
+  // tovdiff's warnings after the run, in its order and words, the
+  // output named as the window names it (ShownOutput).
+  std::vector<std::string> warnings;
 
   // What the rows' texts are read from: the file before the pass. (The
   // scaled copy is let go once compared: a preview holds no more than
@@ -84,12 +96,32 @@ std::array<std::string, kRowColumns> RowColumns(const Preview& preview,
 // The line under the list: how many quantities will change.
 std::string ChangesLine(const Preview& preview);
 
-// tovrand run in `folder` with the values: what it prints and its status.
+// The output as the window names it: Output\FPools.txt on Windows.
+std::string ShownOutput();
+
+// tovrand run in the folder `shown` was read from, with the values, once
+// what it reads is the very bytes of `shown`: Tables.ini, FPools.txt,
+// AlsTeams.txt and GETeams.txt, compared as it reads them, so that it
+// writes what the window showed or nothing. What it prints, and its status.
 struct WriteResult {
   int status = 1;
   std::vector<std::string> lines;
+  // The folder is not as shown any more: it is to be read anew.
+  bool reload = false;
+  // The write failed for want of an Output folder, which the window may
+  // offer to make.
+  bool no_output = false;
 };
-WriteResult WriteOutput(const std::string& folder, const WindowValues& values);
+WriteResult WriteShown(const LoadedFolder& shown, const WindowValues& values);
+
+// After tovrand's "Failed to write FPools.txt to Output folder", the
+// window's line of why, found on `folder` as it now is: no Output folder,
+// Output a file, Output leading back to the data folder, the output a
+// folder, held open by another program, read-only, or else what is left.
+std::string WriteFailureCause(const std::string& folder);
+
+// Makes the Output folder of `folder`. False when it could not be made.
+bool MakeOutputFolder(const std::string& folder);
 
 }  // namespace tovrand
 

@@ -9,6 +9,8 @@
 #include "report/diff.h"
 #include "testing/collected_messages.h"
 #include "testing/data_builder.h"
+#include "testing/files.h"
+#include "testing/output_cases.h"
 #include "testing/scratch_dir.h"
 
 namespace tovrand {
@@ -48,6 +50,19 @@ class DataFolder {
   ScratchDir dir_;
 };
 
+// `lines` with FOLDER in each replaced by `folder`.
+Lines InFolder(Lines lines, const std::string& folder) {
+  for (std::string& line : lines) {
+    const size_t at = line.find("FOLDER");
+    if (at != std::string::npos) line.replace(at, 6, folder);
+  }
+  return lines;
+}
+
+const Lines kUnchanged = {"g", "100", "100", "100", "100"};
+const char kWritten[] = "New FPools.txt has been placed in Output folder";
+const char kWriteFailed[] = "Failed to write FPools.txt to Output folder";
+
 WindowValues Values(const Lines& five) {
   const char* argv[6] = {"tovrand-window"};
   for (int i = 0; i < 5; ++i) argv[i + 1] = five[i].c_str();
@@ -72,7 +87,7 @@ TEST(WindowModelTest, ThePreviewIsTovdiffsReportOfTheWrite) {
     EXPECT_EQ(preview->failure, Lines{});
     EXPECT_EQ(ChangesLine(*preview), c.count);
 
-    const WriteResult write = WriteOutput(folder.Dir(), values);
+    const WriteResult write = WriteShown(*LoadFolder(folder.Dir()), values);
     EXPECT_EQ(write.status, 0);
     EXPECT_EQ(write.lines,
               Lines{"New FPools.txt has been placed in Output folder"});
@@ -131,16 +146,21 @@ TEST(WindowModelTest, WhatStopsARunIsSaidInTovrandsWords) {
       {"", {"x", "100", "80", "50", "60"},
        {"Side must be 'a' or 'g'", "Aborted"},
        {"Side must be 'a' or 'g'", "Aborted"}},
+      // The window shows its data folder: that is where it looked.
       {"Tables.ini", {"g", "100", "80", "50", "60"},
-       {"Cannot open Tables.ini in current directory"},
-       {"Cannot open Tables.ini in current directory"}},
+       {"Cannot open Tables.ini in FOLDER"},
+       {"Cannot open Tables.ini in FOLDER"}},
       {"GETeams.txt", {"g", "100", "80", "50", "60"},
        {"Cannot open GETeams.txt"}, {"Cannot open GETeams.txt"}},
       {"", {"g", "300000", "80", "50", "60"},
        {"Error--Scaled quantity exceeds 32767"},
        {"Error--Scaled quantity exceeds 32767"}},
-      {"Output", {"g", "100", "80", "50", "60"}, {},
-       {"Failed to write FPools.txt to Output folder"}},
+      {"", {"g", "", "80", "50", "60"},
+       {"Date 0 tanks: type a whole number of percent, such as 80"},
+       {"Date 0 tanks: type a whole number of percent, such as 80"}},
+      {"", {"", "100", "80", "50", "60"},
+       {"Side must be 'a' or 'g'", "Aborted"},
+       {"Side must be 'a' or 'g'", "Aborted"}},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.remove + " " + c.values[0] + " " + c.values[1] + " " + c.values[2]);
@@ -148,10 +168,10 @@ TEST(WindowModelTest, WhatStopsARunIsSaidInTovrandsWords) {
     if (!c.remove.empty()) std::filesystem::remove(folder.Path(c.remove));
     const WindowValues values = Values(c.values);
     EXPECT_EQ(MakePreview(LoadFolder(folder.Dir()), values)->failure,
-              c.preview);
-    const WriteResult write = WriteOutput(folder.Dir(), values);
+              InFolder(c.preview, folder.Dir()));
+    const WriteResult write = WriteShown(*LoadFolder(folder.Dir()), values);
     EXPECT_EQ(write.status, 1);
-    EXPECT_EQ(write.lines, c.write);
+    EXPECT_EQ(write.lines, InFolder(c.write, folder.Dir()));
     EXPECT_FALSE(std::filesystem::exists(folder.Path("Output/FPools.txt")));
   }
 }
@@ -175,6 +195,239 @@ TEST(WindowModelTest, StartsWithTheShortcutsValuesInTheDataFolder) {
   EXPECT_EQ(StartFolder(other.path(), data.Dir()), data.Dir());
   std::filesystem::create_directory(other / "Tables.ini");
   EXPECT_EQ(StartFolder(other.path(), "here"), "here");
+}
+
+// A field holds a number when tovrand reads one by its digits; the window
+// refuses the rest, where tovrand would read 0, and says what it needs.
+TEST(WindowModelTest, EachFieldTakesWhatTovrandReadsAsANumber) {
+  const struct {
+    std::string text;
+    bool number;
+  } kCases[] = {
+      {"50", true},    {"50%", true},  {"+50", true}, {" \t50", true},
+      {"-0", true},    {"5 tanks", true}, {"0", true},
+      {"", false},     {"   ", false}, {"abc", false}, {"-", false},
+      {"+", false},    {"%50", false}, {"+-5", false}, {"x5", false},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE("'" + c.text + "'");
+    WindowValues values;
+    values.infantry_other = c.text;
+    EXPECT_EQ(FieldProblems(values),
+              c.number ? Lines{}
+                       : Lines{"Other dates infantry: type a whole number of "
+                               "percent, such as 80"});
+  }
+  // Each field by its label, in the window's order.
+  const WindowValues empty = Values({"g", "", "", "", ""});
+  EXPECT_EQ(FieldProblems(empty),
+            (Lines{"Date 0 tanks: type a whole number of percent, such as 80",
+                   "Date 0 infantry: type a whole number of percent, such as 80",
+                   "Other dates tanks: type a whole number of percent, such as 80",
+                   "Other dates infantry: type a whole number of percent, such "
+                   "as 80"}));
+  // A number tovrand refuses is refused in its words.
+  DataFolder folder;
+  EXPECT_EQ(MakePreview(LoadFolder(folder.Dir()), Values({"g", "1", "2", "-3", "4"}))
+                ->failure,
+            (Lines{"Given percent factors cannot be negative", "Aborted"}));
+}
+
+// Values after the program's name other than none or five: tovrand's usage
+// line, and the window starts from the defaults.
+TEST(WindowModelTest, AWrongNumberOfStartValuesSaysTovrandsUsage) {
+  const char* argv[] = {"tovrand-window", "a", "1", "2", "3", "4", "5"};
+  for (const int argc : {1, 2, 5, 7}) {
+    SCOPED_TRACE(argc);
+    Lines said;
+    const WindowValues values = StartValues(argc, argv, &said);
+    EXPECT_EQ(said, argc == 1 ? Lines{}
+                              : Lines{"Usage: tovrand side tankpercent0 "
+                                      "infpercent0 tankpercentN infpercentN "});
+    EXPECT_EQ(Lines({values.side, values.tank_date0, values.infantry_date0,
+                     values.tank_other, values.infantry_other}),
+              Lines({"g", "100", "100", "100", "100"}));
+  }
+}
+
+// Write writes what the preview was made from, or nothing: a file changed
+// since (the same size and time too) stops it, says which, and asks for the
+// folder to be read anew; read anew, the next Write writes.
+TEST(WindowModelTest, WriteWritesWhatTheWindowShowedOrNothing) {
+  const Lines kShowAgain = {
+      "The list now shows the data folder as it is: look it over, then Write "
+      "again"};
+  const auto changed = [&](Lines files) {
+    for (std::string& file : files)
+      file += " has changed since the window showed it: nothing was written";
+    files.insert(files.end(), kShowAgain.begin(), kShowAgain.end());
+    return files;
+  };
+  // One byte of a file flipped, its size and time kept.
+  const auto flip = [](DataFolder* f, const std::string& name, size_t at) {
+    const std::filesystem::path path = f->Path(name);
+    const auto time = std::filesystem::last_write_time(path);
+    std::string bytes = testdata::ReadFile(path);
+    bytes[at] ^= 1;
+    f->Write(name, bytes);
+    std::filesystem::last_write_time(path, time);
+  };
+  const struct {
+    const char* what;
+    void (*change)(DataFolder*);
+    Lines lines;
+  } kCases[] = {
+      // The guide's own step: the output put in the input's place.
+      {"FPools.txt replaced by a scaled one",
+       [](DataFolder* f) {
+         ASSERT_EQ(WriteShown(*LoadFolder(f->Dir()), Values({"g", "50", "50", "50", "50"})).status, 0);
+         f->Write("FPools.txt", testdata::ReadFile(f->Path("Output/FPools.txt")));
+         std::filesystem::remove(f->Path("Output/FPools.txt"));
+       },
+       changed({"FPools.txt"})},
+      {"FPools.txt, same size and time", nullptr, changed({"FPools.txt"})},
+      {"Tables.ini",
+       [](DataFolder* f) {
+         f->Write("Tables.ini",
+                  testdata::StandardLayout() + "; a note of the modder's\r\n");
+       },
+       changed({"Tables.ini"})},
+      {"AlsTeams.txt and GETeams.txt", nullptr,
+       changed({"AlsTeams.txt", "GETeams.txt"})},
+      {"FPools.txt cut short",
+       [](DataFolder* f) {
+         const std::string bytes = testdata::ReadFile(f->Path("FPools.txt"));
+         f->Write("FPools.txt", bytes.substr(0, bytes.size() - 100));
+       },
+       changed({"FPools.txt"})},
+      {"FPools.txt gone",
+       [](DataFolder* f) { std::filesystem::remove(f->Path("FPools.txt")); },
+       {"Cannot open FPools.txt"}},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.what);
+    DataFolder folder;
+    const auto shown = LoadFolder(folder.Dir());
+    if (c.change != nullptr) {
+      c.change(&folder);
+    } else if (c.lines.front().rfind("FPools", 0) == 0) {
+      flip(&folder, "FPools.txt", 0);
+    } else {
+      flip(&folder, "AlsTeams.txt", 1);
+      flip(&folder, "GETeams.txt", 2);
+    }
+    const WriteResult write = WriteShown(*shown, Values(kUnchanged));
+    EXPECT_EQ(write.status, 1);
+    EXPECT_EQ(write.lines, c.lines);
+    EXPECT_TRUE(write.reload);
+    EXPECT_FALSE(std::filesystem::exists(folder.Path("Output/FPools.txt")));
+    if (std::filesystem::exists(folder.Path("FPools.txt"))) {
+      const WriteResult again = WriteShown(*LoadFolder(folder.Dir()), Values(kUnchanged));
+      EXPECT_EQ(again.lines, Lines{kWritten});
+      EXPECT_FALSE(again.reload);
+      EXPECT_EQ(testdata::ReadFile(folder.Path("Output/FPools.txt")),
+                testdata::ReadFile(folder.Path("FPools.txt")));
+    }
+  }
+}
+
+// The window's warnings are tovdiff's after the same run, word for word and
+// in its order, each kind that a run can leave.
+TEST(WindowModelTest, TheWindowSaysEveryWarningTovdiffGives) {
+  const std::string lost =
+      "Warning: FPools.txt: 1 slot holds a class that no team record of its "
+      "side has; the first is class 99 in slot 2 of Allied Lost Patrol "
+      "(Allied, date 0)";
+  const struct {
+    const char* what;
+    void (*change)(DataFolder*);
+    Lines warnings;
+  } kCases[] = {
+      {"a class of no team", [](DataFolder*) {}, {lost}},
+      {"slots outside the record",
+       [](DataFolder* f) {
+         std::string layout = testdata::StandardLayout();
+         layout.replace(layout.find("\"Reserved\",S,300\r\n"), 19,
+                        "\"Reserved\",S,300\r\n\"Pad\",S,44\r\n"
+                        "\"Team Class 21\",W\r\n\"Quantity 21\",W\r\n");
+         f->Write("Tables.ini", layout);
+       },
+       {"Warning: Tables.ini: the [FPools] columns run to byte 472, past the "
+        "end of its 424-byte records; 1 slot that lies outside a record is "
+        "not compared",
+        lost}},
+      {"team columns past the record",
+       [](DataFolder* f) {
+         std::string layout = testdata::StandardLayout();
+         layout.replace(layout.find("\"Cost\",W\r\n"), 10,
+                        "\"Cost\",W\r\n\"Extra\",S,8\r\n");
+         f->Write("Tables.ini", layout);
+       },
+       {"Warning: Tables.ini: the [AlsTeams] columns run to byte 268, past "
+        "the end of its 260-byte records",
+        lost}},
+      {"files of part records",
+       [](DataFolder* f) {
+         f->Write("FPools.txt", testdata::ReadFile(f->Path("FPools.txt")) + "ab");
+         f->Write("GETeams.txt", testdata::ReadFile(f->Path("GETeams.txt")) + "abc");
+       },
+       {"Warning: FPools.txt: 2546 bytes are not a whole number of 424-byte "
+        "records",
+        "Warning: Output/FPools.txt: 2546 bytes are not a whole number of "
+        "424-byte records",
+        "Warning: GETeams.txt: 783 bytes are not a whole number of 260-byte "
+        "records",
+        lost}},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.what);
+    DataFolder folder;
+    c.change(&folder);
+    const Lines values = {"g", "100", "80", "50", "60"};
+    const auto shown = LoadFolder(folder.Dir());
+    const auto preview = MakePreview(shown, Values(values));
+    ASSERT_EQ(preview->failure, Lines{});
+    EXPECT_EQ(preview->warnings, c.warnings);
+    ASSERT_EQ(WriteShown(*shown, Values(values)).lines, Lines{kWritten});
+    Lines said;
+    for (const std::string& line : folder.Report())
+      if (line.rfind("Warning: ", 0) == 0) said.push_back(line);
+    EXPECT_EQ(preview->warnings, said);
+  }
+}
+
+// What a Write leaves in Output, by what stands there, from a data folder
+// that is not the current directory: tovrand's lines, then the window's
+// line of why (the same table runs through tovrand, app/e2e_test.cc).
+TEST(WindowModelTest, WhatAWriteLeavesInOutput) {
+  for (const testdata::OutputCase& c : testdata::kOutputCases) {
+    SCOPED_TRACE(c.what);
+    DataFolder folder;
+    folder.Write("Output/FPools.txt", "previous output");
+    c.setup(folder.Dir());
+    const auto before = testdata::DirectoryState(folder.Path("Output"));
+    const WriteResult write = WriteShown(*LoadFolder(folder.Dir()), Values(kUnchanged));
+    EXPECT_FALSE(write.reload);
+    if (!c.replaced) {
+      EXPECT_EQ(write.status, 1);
+      EXPECT_EQ(write.lines, (Lines{kWriteFailed, c.cause}));
+      EXPECT_EQ(testdata::DirectoryState(folder.Path("Output")), before);
+      EXPECT_EQ(write.no_output, c.cause == testdata::kOutputCases[0].cause);
+      continue;
+    }
+    auto after = c.kept;
+    after["FPools.txt"] = testdata::ReadFile(folder.Path("FPools.txt"));
+    EXPECT_EQ(write.status, 0);
+    EXPECT_EQ(write.lines, Lines{kWritten});
+    EXPECT_EQ(testdata::DirectoryState(folder.Path("Output")), after);
+  }
+  // Offered, the window makes the Output folder, and the Write then writes.
+  DataFolder folder;
+  std::filesystem::remove(folder.Path("Output"));
+  ASSERT_TRUE(MakeOutputFolder(folder.Dir()));
+  EXPECT_FALSE(MakeOutputFolder(folder.Dir()));
+  EXPECT_EQ(WriteShown(*LoadFolder(folder.Dir()), Values(kUnchanged)).lines,
+            Lines{kWritten});
 }
 
 }  // namespace

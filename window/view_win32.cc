@@ -43,6 +43,7 @@ struct LoadedMessage {
 };
 struct PreviewMessage {
   unsigned generation;
+  WindowValues values;  // what the preview was made of
   std::unique_ptr<Preview> preview;
 };
 
@@ -227,9 +228,12 @@ const int kColumnWidths[kRowColumns] = {150, 55, 45, 35, 150, 110, 50, 50};
 class View {
  public:
   View(int argc, const char* const* argv)
-      : values_(StartValues(argc, argv)),
-        folder_(StartFolder(ProgramFolder(), CurrentFolder())),
-        log_(LogPath()) {}
+      : folder_(StartFolder(ProgramFolder(), CurrentFolder())),
+        log_(LogPath()) {
+    // A wrong number of values is said in tovrand's words, over the first
+    // preview.
+    values_ = StartValues(argc, argv, &written_);
+  }
 
   static INT_PTR CALLBACK Proc(HWND dialog, UINT message, WPARAM w, LPARAM l) {
     if (message == WM_INITDIALOG) {
@@ -273,12 +277,13 @@ class View {
     }
 
     filling_ = true;
-    const char side = values_.side.empty() ? 'g' : values_.side[0];
-    CheckRadioButton(dialog_, IDC_ALLIED, IDC_GERMAN,
-                     side == 'a' || side == 'A' ? IDC_ALLIED : IDC_GERMAN);
-    other_side_ = side != 'a' && side != 'A' && side != 'g' && side != 'G'
-                      ? values_.side
-                      : "";
+    // A side that is neither selects no button, and is refused in
+    // tovrand's words until one is chosen.
+    const char side = values_.side.empty() ? '\0' : values_.side[0];
+    if (side == 'a' || side == 'A' || side == 'g' || side == 'G')
+      CheckRadioButton(dialog_, IDC_ALLIED, IDC_GERMAN,
+                       side == 'a' || side == 'A' ? IDC_ALLIED : IDC_GERMAN);
+    other_side_ = values_.side;
     SetText(Item(IDC_TANK_DATE0), values_.tank_date0);
     SetText(Item(IDC_INFANTRY_DATE0), values_.infantry_date0);
     SetText(Item(IDC_TANK_OTHER), values_.tank_other);
@@ -316,6 +321,7 @@ class View {
         loading_ = false;
         const ULONGLONG load_asked = asked_;
         Preview();
+        keep_said_ = false;
         asked_ = load_asked;  // the preview's time counts the loading
         return TRUE;
       }
@@ -325,17 +331,25 @@ class View {
         if (made->generation == generation_) {
           previewing_ = false;
           preview_ = std::move(made->preview);
+          preview_values_ = std::move(made->values);
           ShowPreview();
+          // A Write asked for while the preview was coming.
+          if (write_pending_) {
+            write_pending_ = false;
+            if (preview_->failure.empty()) {
+              StartWrite();
+            } else {
+              Log("write refused", preview_->failure);
+              written_ = preview_->failure;
+              EndIfClosing(true);
+            }
+          }
         }
         return TRUE;
       }
       case kWritten: {
         std::unique_ptr<WriteResult> written(reinterpret_cast<WriteResult*>(l));
-        writing_ = false;
-        written_ = written->lines;
-        Log("write", written->lines);
-        ShowMessages();
-        UpdateWrite();
+        Written(*written);
         return TRUE;
       }
       case WM_ACTIVATE:
@@ -343,10 +357,71 @@ class View {
         if (LOWORD(w) != WA_INACTIVE) Log("active", {});
         return FALSE;
       case WM_CLOSE:
-        EndDialog(dialog_, IDCANCEL);
+        Close();
         return TRUE;
     }
     return FALSE;
+  }
+
+  // Closing waits for a write asked for: the window stays up, says so, and
+  // goes once the write has ended, saying first when it failed.
+  void Close() {
+    if (!writing_ && !write_pending_) {
+      EndDialog(dialog_, IDCANCEL);
+      return;
+    }
+    if (closing_) return;
+    closing_ = true;
+    SetText(Item(IDC_MESSAGES), "Writing " + ShownOutput() + "...");
+    Log("closing", {});
+  }
+
+  // Once a write has ended (`failed` or not), a window asked to close goes.
+  void EndIfClosing(bool failed) {
+    if (!closing_) return;
+    if (failed) {
+      Log("failed before closing", {});
+      MessageBoxW(dialog_, WideFromUtf8(JoinLines(written_)).c_str(),
+                  L"tovrand: nothing was written", MB_OK | MB_ICONWARNING);
+    }
+    EndDialog(dialog_, IDCANCEL);
+  }
+
+  void Written(const WriteResult& written) {
+    writing_ = false;
+    written_ = written.lines;
+    Log("write", written.lines);
+    if (written.status != 0 && written.no_output && !closing_ &&
+        AskToMakeOutput()) {
+      return;
+    }
+    ShowMessages();
+    UpdateWrite();
+    RestoreFocus();
+    if (written.reload && !closing_) {
+      // The list shows the folder as it now is; Write's lines stay.
+      keep_said_ = true;
+      Load();
+    }
+    EndIfClosing(written.status != 0);
+  }
+
+  // Offers to make the data folder's Output folder, then writes. False
+  // when the modder declines or it could not be made.
+  bool AskToMakeOutput() {
+    Log("asked", {"make the Output folder"});
+    const int answer = MessageBoxW(
+        dialog_,
+        L"The data folder has no Output folder, where tovrand writes "
+        L"FPools.txt.\n\nMake the Output folder, and write?",
+        L"tovrand", MB_YESNO | MB_ICONQUESTION);
+    if (answer != IDYES) return false;
+    if (!MakeOutputFolder(loaded_->folder)) {
+      written_.push_back("The Output folder could not be made");
+      return false;
+    }
+    StartWrite();
+    return true;
   }
 
   INT_PTR Command(int id, int code) {
@@ -355,9 +430,10 @@ class View {
         Write();
         return TRUE;
       case IDCANCEL:
-        EndDialog(dialog_, IDCANCEL);
+        Close();
         return TRUE;
       case IDC_BROWSE: {
+        if (Busy()) return TRUE;
         const std::string picked = PickFolder(dialog_, folder_);
         if (!picked.empty()) {
           folder_ = picked;
@@ -366,7 +442,7 @@ class View {
         return TRUE;
       }
       case IDC_RELOAD:
-        Load();
+        if (!Busy()) Load();
         return TRUE;
       case IDC_ALLIED:
       case IDC_GERMAN:
@@ -468,7 +544,7 @@ class View {
   void Preview() {
     ++generation_;
     asked_ = GetTickCount64();
-    written_.clear();
+    if (!keep_said_) written_.clear();
     if (loading_ || loaded_ == nullptr) return;  // made once loaded
     previewing_ = true;
     ShowBusy("", false);
@@ -479,6 +555,7 @@ class View {
     worker_.Replace(kPreviewJob, [generation, values, loaded, dialog] {
       auto message = std::make_unique<PreviewMessage>();
       message->generation = generation;
+      message->values = values;
       try {
         message->preview = MakePreview(loaded, values);
       } catch (const std::bad_alloc&) {
@@ -491,18 +568,34 @@ class View {
     });
   }
 
+  // Write writes what the list shows: the folder and values of the preview
+  // on screen. Pressed while the preview of the values on screen is still
+  // coming, it writes once that has come, unless it refuses them.
   void Write() {
-    if (!CanWrite()) return;
+    if (Busy() || closing_) return;
+    if (loading_ || previewing_) {
+      write_pending_ = true;
+      SaveFocus();
+      UpdateWrite();
+      Log("write pending", {});
+      return;
+    }
+    if (preview_ == nullptr || !preview_->failure.empty()) return;
+    SaveFocus();
+    StartWrite();
+  }
+
+  void StartWrite() {
     writing_ = true;
     UpdateWrite();
-    SetText(Item(IDC_MESSAGES), "Writing Output\\FPools.txt...");
-    const std::string folder = loaded_->folder;
-    const WindowValues values = ReadValues();
+    SetText(Item(IDC_MESSAGES), "Writing " + ShownOutput() + "...");
+    std::shared_ptr<const LoadedFolder> shown = preview_->folder;
+    const WindowValues values = preview_values_;
     HWND dialog = dialog_;
-    worker_.Add([folder, values, dialog] {
+    worker_.Add([shown, values, dialog] {
       auto result = std::make_unique<WriteResult>();
       try {
-        *result = WriteOutput(folder, values);
+        *result = WriteShown(*shown, values);
       } catch (const std::bad_alloc&) {
         result->lines = {"malloc failed"};
       }
@@ -512,19 +605,41 @@ class View {
     });
   }
 
+  // A write runs, or waits for its preview.
+  bool Busy() const { return writing_ || write_pending_; }
+
+  // Write is there to press unless a write runs or waits, or the preview
+  // shown refuses the values; while a preview comes, pressing it asks for
+  // the write once it has come.
   bool CanWrite() const {
-    // Never with values whose preview has not come yet: they may be
-    // refused.
-    return !writing_ && !loading_ && !previewing_ && preview_ != nullptr &&
-           preview_->failure.empty();
+    if (Busy() || closing_) return false;
+    if (loading_ || previewing_) return true;
+    return preview_ != nullptr && preview_->failure.empty();
   }
 
   void UpdateWrite() {
     HWND write = Item(IDOK);
     const bool enable = CanWrite();
+    // Never to Close, where the next Enter would close the window.
     if (!enable && GetFocus() == write)
-      SendMessageW(dialog_, WM_NEXTDLGCTL, 0, FALSE);
+      SendMessageW(dialog_, WM_NEXTDLGCTL,
+                   reinterpret_cast<WPARAM>(Item(IDC_TANK_DATE0)), TRUE);
     EnableWindow(write, enable);
+  }
+
+  // Where the focus was when Write was pressed, to go back to after it.
+  void SaveFocus() {
+    HWND focus = GetFocus();
+    focus_before_write_ =
+        focus != nullptr && focus != Item(IDCANCEL) && IsChild(dialog_, focus)
+            ? focus
+            : Item(IDC_TANK_DATE0);
+  }
+
+  void RestoreFocus() {
+    HWND to = focus_before_write_;
+    if (to == nullptr || !IsWindowEnabled(to)) to = Item(IDC_TANK_DATE0);
+    SendMessageW(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(to), TRUE);
   }
 
   // The bar moves while the worker reads or previews. A folder read anew
@@ -599,6 +714,12 @@ class View {
   bool loading_ = false;
   bool writing_ = false;
   bool previewing_ = false;
+  bool write_pending_ = false;  // Write pressed while its preview comes
+  bool closing_ = false;        // closed while a write runs or waits
+  bool keep_said_ = true;       // Write's (or the start's) lines outlast the
+                                // next preview
+  HWND focus_before_write_ = nullptr;
+  WindowValues preview_values_;
   unsigned generation_ = 0;
   ULONGLONG asked_ = 0;  // when the preview shown last was asked for
   std::shared_ptr<const LoadedFolder> loaded_;
