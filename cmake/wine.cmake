@@ -57,6 +57,13 @@ if(TOVRAND_WINDOWS_EXE)
       ${TOVRAND_WINDOWS_EXE} ${CMAKE_CURRENT_SOURCE_DIR}/sample/data)
   set_tests_properties(windows_window_writes_what_tovrand_writes PROPERTIES
     FIXTURES_REQUIRED wine TIMEOUT 300)
+  # What its Write writes and when (testing/window_write_test.sh).
+  add_test(NAME windows_window_writes_only_what_it_showed
+    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/testing/window_write_test.sh
+      ${wine_script} ${windows_dir}/tovrand-window.exe
+      ${TOVRAND_WINDOWS_EXE} ${CMAKE_CURRENT_SOURCE_DIR}/sample/data)
+  set_tests_properties(windows_window_writes_only_what_it_showed PROPERTIES
+    FIXTURES_REQUIRED wine TIMEOUT 300)
   foreach(program tovrand tovdiff tovrand-window)
     add_test(NAME windows_exe_${program}_version_info
       COMMAND ${CMAKE_COMMAND} -DEXE=${windows_dir}/${program}.exe

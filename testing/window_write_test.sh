@@ -1,0 +1,125 @@
+#!/usr/bin/env bash
+# Drives tovrand-window.exe under Wine as testing/window_test.sh does, for
+# what its Write writes and when:
+#  - a value typed and Alt+W pressed at once, while its preview is made,
+#    writes that value's file, byte for byte tovrand.exe's;
+#  - Alt+W then Esc at once: the window writes, then closes;
+#  - FPools.txt replaced by the output after the preview (the guide's own
+#    step): Write writes nothing and says so, the window shows the folder
+#    anew, and the next Write writes tovrand.exe's file for it;
+#  - a data folder without Output: Write asks to make it, and Enter there
+#    makes it and writes.
+#
+#   bash testing/window_write_test.sh WINE_SCRIPT WINDOW_EXE TOVRAND_EXE SAMPLE_DIR
+set -euo pipefail
+
+wine_script=$(realpath "$1") window_exe=$(realpath "$2")
+tovrand_exe=$(realpath "$3") sample=$(realpath "$4")
+
+source "$(dirname "$0")/window_driver.sh"
+
+data_folder() {
+  mkdir -p "$1/Output"
+  cp "$sample/Tables.ini" "$sample/FPools.txt" "$sample/AlsTeams.txt" \
+     "$sample/GETeams.txt" "$1/"
+}
+
+# tovrand.exe's output in a copy of the data folder $1 for the values
+# after it, as $work/reference/$2.
+reference() {
+  local from=$1 name=$2
+  shift 2
+  local folder="$work/reference/$name"
+  mkdir -p "$folder/Output"
+  cp "$from/Tables.ini" "$from/FPools.txt" "$from/AlsTeams.txt" \
+     "$from/GETeams.txt" "$folder/"
+  (cd "$folder" && "$wine_script" exec "$tovrand_exe" "$@" \
+     >"$work/tovrand.out" 2>&1) || fail "tovrand.exe $*: $(cat "$work/tovrand.out")"
+}
+
+# Waits until the window's log has $2 lines that begin with $1.
+await_count() {
+  for _ in $(seq 600); do
+    [ "$(grep -c "^$1" "$log" 2>/dev/null)" -ge "$2" ] && return 0
+    kill -0 "$window_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  fail "not $2 lines '$1' in the window's log (within 60 s, or before it ended)"
+}
+
+same_output() {
+  cmp "$work/reference/$1/Output/FPools.txt" "$2/Output/FPools.txt" ||
+    fail "$3: the window wrote another file than tovrand.exe"
+}
+
+# A value typed, and Write at once: the value's file.
+folder="$work/typed"
+data_folder "$folder"
+reference "$sample" typed g 90 80 50 60
+start_window "$folder" g 100 80 50 60
+await_log "preview: 47 quantities will change"
+# The first value is selected: 90 takes its place.
+press 9 0 alt+w
+await_log "write: "
+grep -qx "write: New FPools.txt has been placed in Output folder" "$log" ||
+  fail "Write pressed while its preview came did not say tovrand's success line"
+same_output typed "$folder" "a value typed, then Write"
+close_window
+echo "ok: Write pressed while its preview came wrote the value typed"
+
+# Write, then Esc at once: written, then closed.
+folder="$work/closed"
+data_folder "$folder"
+reference "$sample" closed g 100 80 50 60
+start_window "$folder" g 100 80 50 60
+await_log "preview: 47 quantities will change"
+press alt+w
+close_window
+grep -qx "write: New FPools.txt has been placed in Output folder" "$log" ||
+  fail "Write then Esc: no success line before the window closed"
+same_output closed "$folder" "Write then Esc"
+echo "ok: Write then Esc wrote, then closed"
+
+# FPools.txt replaced by the output after the preview: nothing written,
+# the folder shown anew, then written.
+folder="$work/replaced"
+data_folder "$folder"
+start_window "$folder" g 100 80 50 60
+await_log "preview: 47 quantities will change"
+cp "$work/reference/closed/Output/FPools.txt" "$folder/FPools.txt"
+reference "$folder" replaced g 100 80 50 60
+press alt+w
+await_log "write: "
+grep -qx "write: FPools.txt has changed since the window showed it: nothing was written" "$log" ||
+  fail "Write did not say that FPools.txt changed since it was shown"
+[ ! -e "$folder/Output/FPools.txt" ] ||
+  fail "Write wrote a FPools.txt that changed since it was shown"
+await_count "preview: " 2
+press alt+w
+await_log "write: New FPools.txt has been placed in Output folder"
+same_output replaced "$folder" "Write after the folder was shown anew"
+close_window
+echo "ok: a FPools.txt changed since shown was not written; shown anew, it was"
+
+# No Output folder: asked, made, written.
+folder="$work/no output"
+data_folder "$folder"
+rmdir "$folder/Output"
+start_window "$folder" g 100 80 50 60
+await_log "preview: 47 quantities will change"
+press alt+w
+await_log "asked: make the Output folder"
+box=
+for _ in $(seq 600); do
+  box=$(xdotool search --onlyvisible --name '^tovrand$' 2>/dev/null |
+          grep -vx "$window" | head -n 1) || true
+  [ -n "$box" ] && break
+  sleep 0.1
+done
+[ -n "$box" ] || fail "no question on the display when Output was missing"
+# Yes is the question's default button.
+xdotool key --window "$box" Return 2>/dev/null || true
+await_log "write: New FPools.txt has been placed in Output folder"
+same_output closed "$folder" "Write once Output was made"
+close_window
+echo "ok: without an Output folder the window asked, made it and wrote"
