@@ -79,15 +79,17 @@ ProcessResult RunIntoClosedPipe(const std::string& dir,
       CommandLine(dir, command, args, capture.path(), false, kInherited);
   int pipe_ends[2];
   if (pipe(pipe_ends) != 0) return ProcessResult();
+  // The reader goes before the program starts: closed only after the fork,
+  // a parent the system is slow to run could still hold it open while a
+  // short report fits in the pipe.
+  close(pipe_ends[0]);
   const pid_t pid = fork();
   if (pid == 0) {
-    close(pipe_ends[0]);
     dup2(pipe_ends[1], STDOUT_FILENO);
     signal(SIGPIPE, SIG_DFL);
     execl("/bin/sh", "sh", "-c", piped.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
-  close(pipe_ends[0]);
   close(pipe_ends[1]);
   int raw = -1;
   if (pid < 0 || waitpid(pid, &raw, 0) != pid) raw = -1;
