@@ -36,9 +36,9 @@ struct Measures {
   int button = std::max(Scaled(75), 12 * font.char_width);
   int label = font.label_width + Scaled(2);
   int edit = std::max(Scaled(48), 7 * font.char_width);
-  int radio = Scaled(18) + 7 * font.char_width;  // "German" and its circle
+  int radio = Scaled(20) + font.radio_width;  // its circle and its text
   int values_left = margin + label + gap;
-  int values_right = values_left + std::max(edit, 2 * radio + gap);
+  int values_right = values_left + edit;
   int totals_left = values_right + Scaled(12);
   int totals_height = 4 * line + Scaled(2);
   int folder_min = Scaled(120);
@@ -72,6 +72,7 @@ Size SmallestClient(int dpi, const FontMetrics& font) {
   Size size;
   size.width = std::max(
       {m.values_left + m.folder_min + 2 * (m.gap + m.button),
+       m.values_left + 2 * m.radio + m.gap,
        m.totals_left + font.totals_width + m.Scaled(4),
        m.values_left + m.count_min + m.gap + m.progress,
        m.margin + m.messages_min_width + m.gap + m.button,
@@ -111,14 +112,15 @@ WindowLayout LayOut(Size client, int dpi, const FontMetrics& font) {
   place(Control::kBrowse, browse, top, m.button, m.control);
   place(Control::kReload, reload, top, m.button, m.control);
 
-  // The side and the four values, a row each; the totals at their right.
+  // The side and the four values, a row each; the totals at the values'
+  // right.
   top += m.control + m.row_gap;
   place(Control::kSideLabel, m.margin, top + beside, m.label, m.line);
   place(Control::kAllied, m.values_left, top, m.radio, m.control);
   place(Control::kGerman, m.values_left + m.radio + m.gap, top, m.radio,
         m.control);
-  place(Control::kTotals, m.totals_left, top + beside, right - m.totals_left,
-        m.totals_height);
+  place(Control::kTotals, m.totals_left, top + m.pitch + beside,
+        right - m.totals_left, m.totals_height);
   const Control values[4][2] = {
       {Control::kTankDate0Label, Control::kTankDate0},
       {Control::kInfantryDate0Label, Control::kInfantryDate0},
@@ -161,7 +163,8 @@ WindowLayout LayOut(Size client, int dpi, const FontMetrics& font) {
   // width inside its border and its scroll bar.
   const int inside = layout[Control::kChanges].Width() - m.list_border -
                      font.scrollbar;
-  for (int i = 0; i < kListColumns; ++i) layout.columns[i] = m.Scaled(kBaseColumns[i]);
+  for (int i = 0; i < kListColumns; ++i)
+    layout.columns[i] = m.Scaled(kBaseColumns[i]);
   const int rest = std::max(inside - m.FixedColumns(), 2 * m.column_min);
   layout.columns[kPoolColumn] = rest / 2;
   layout.columns[kTeamColumn] = rest - rest / 2;

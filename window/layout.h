@@ -46,6 +46,7 @@ struct FontMetrics {
   // The widest of the labels in the window's left column ("Data folder:",
   // "Side:", the four values', "Changes:", "Messages:").
   int label_width = 0;
+  int radio_width = 0;  // the wider of the sides' texts ("German")
   // The widest line of totals the box shows whole (kWidestTotals).
   int totals_width = 0;
   int scrollbar = 0;  // a vertical scroll bar's width

@@ -15,10 +15,10 @@ int Scaled(int pixels, int dpi) { return (pixels * dpi + 48) / 96; }
 
 // The dialog's font (9 points) at a scale, as Windows' and Wine's fonts
 // measure it, each measure rounded up: at 96 dpi its line, average
-// character, widest label and widest line of totals.
+// character, widest label, wider side and widest line of totals.
 FontMetrics Font(int dpi) {
   auto up = [dpi](int pixels) { return (pixels * dpi + 95) / 96; };
-  return FontMetrics{up(7), up(16), up(130), up(290), up(17)};
+  return FontMetrics{up(7), up(16), up(130), up(45), up(290), up(17)};
 }
 
 // The window around a client area: its frame, and its caption.
@@ -91,6 +91,8 @@ TEST(WindowLayoutTest, TextHasItsRoomAtTheSmallestAndLarger) {
       const WindowLayout layout = LayOut(client, dpi, font);
       for (Control label : labels)
         EXPECT_GE(layout[label].Width(), font.label_width);
+      for (Control side : {Control::kAllied, Control::kGerman})
+        EXPECT_GE(layout[side].Width(), font.radio_width + Scaled(16, dpi));
       const Rect& totals = layout[Control::kTotals];
       EXPECT_GE(totals.Width(), font.totals_width);
       EXPECT_GE(totals.Height(), 4 * font.line_height);
