@@ -18,7 +18,7 @@ int Scaled(int pixels, int dpi) { return (pixels * dpi + 48) / 96; }
 // character, widest label, wider side and widest line of totals.
 FontMetrics Font(int dpi) {
   auto up = [dpi](int pixels) { return (pixels * dpi + 95) / 96; };
-  return FontMetrics{up(7), up(16), up(130), up(45), up(290), up(17)};
+  return FontMetrics{up(7), up(16), up(150), up(50), up(330), up(17)};
 }
 
 // The window around a client area: its frame, and its caption.

@@ -242,6 +242,8 @@ struct DpiCalls {
     Find(user, "GetDpiForWindow", &for_window);
     Find(user, "GetSystemMetricsForDpi", &metrics);
     Find(user, "AdjustWindowRectExForDpi", &adjust);
+    Find(user, "SetDialogDpiChangeBehavior", &dialog_behavior);
+    Find(user, "SetDialogControlDpiChangeBehavior", &control_behavior);
   }
   template <typename Call>
   static void Find(HMODULE module, const char* name, Call* call) {
@@ -254,6 +256,13 @@ struct DpiCalls {
   UINT(WINAPI* for_window)(HWND) = nullptr;
   int(WINAPI* metrics)(int, UINT) = nullptr;
   BOOL(WINAPI* adjust)(RECT*, DWORD, BOOL, DWORD, UINT) = nullptr;
+  // Where Windows would scale a dialog itself on a change of scale (10
+  // 1703 and later), what it would do is turned off: the view does it.
+  BOOL(WINAPI* dialog_behavior)(HWND, int, int) = nullptr;
+  BOOL(WINAPI* control_behavior)(HWND, int, int) = nullptr;
+  static constexpr int kDialogAll = 1;        // DDC_DISABLE_ALL
+  static constexpr int kControlFontAndPlace = 3;  // DCDC_DISABLE_FONTUPDATE,
+                                                  // DCDC_DISABLE_RELAYOUT
 };
 
 std::string PointText(LONG x, LONG y) {
@@ -297,6 +306,14 @@ class View {
     for (int i = 0; i < kControls; ++i) {
       controls_[i] = kControlIds[i] != 0 ? Item(kControlIds[i]) : child;
       if (child != nullptr) child = GetWindow(child, GW_HWNDNEXT);
+    }
+    if (dpi_calls_.dialog_behavior != nullptr)
+      dpi_calls_.dialog_behavior(dialog_, DpiCalls::kDialogAll,
+                                 DpiCalls::kDialogAll);
+    if (dpi_calls_.control_behavior != nullptr) {
+      for (HWND control : controls_)
+        dpi_calls_.control_behavior(control, DpiCalls::kControlFontAndPlace,
+                                    DpiCalls::kControlFontAndPlace);
     }
     dpi_ = Dpi();
     SetFont();
