@@ -55,6 +55,8 @@ set_dpi() {
 # The data folders are in the prefix's drive C:, as a modder's are.
 drive_c=$("$wine_script" exec winepath -u 'C:\' 2>"$work/winepath.out") ||
   fail "no drive C: in the Wine prefix: $(cat "$work/winepath.out")"
+[ -n "$drive_c" ] && [ -d "$drive_c" ] ||
+  fail "winepath gave no folder for C: ('$drive_c')"
 leave() {
   rm -rf "$drive_c/Games" "$drive_c/users/Jürgen"
   if [ -n "$prefix_dpi" ]; then
