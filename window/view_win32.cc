@@ -26,6 +26,7 @@
 
 #include "base/platform.h"
 #include "window/controls.h"
+#include "window/layout.h"
 #include "window/model.h"
 
 namespace tovrand {
@@ -206,24 +207,71 @@ std::string PickFolder(HWND owner, const std::string& start) {
   return picked;
 }
 
-// How a control follows the window's size: by how much of the change its
-// left, top, right and bottom edges move (0 stays, 1 follows).
-struct Anchor {
-  int id;
-  int left, top, right, bottom;
-};
-constexpr Anchor kAnchors[] = {
-    {IDC_FOLDER, 0, 0, 1, 0},        {IDC_BROWSE, 1, 0, 1, 0},
-    {IDC_RELOAD, 1, 0, 1, 0},        {IDC_TOTALS, 0, 0, 1, 0},
-    {IDC_PROGRESS, 1, 0, 1, 0},      {IDC_COUNT, 0, 0, 1, 0},
-    {IDC_CHANGES, 0, 0, 1, 1},       {IDC_MESSAGES_LABEL, 0, 1, 0, 1},
-    {IDC_MESSAGES, 0, 1, 1, 1},      {IDOK, 1, 1, 1, 1},
-    {IDCANCEL, 1, 1, 1, 1},
-};
+// The dialog's controls in its template's order (Control), by their ids;
+// 0 for the template's unnamed labels, which are found by that order.
+constexpr int kControlIds[kControls] = {
+    IDC_FOLDER_LABEL, IDC_FOLDER, IDC_BROWSE, IDC_RELOAD,
+    0, IDC_ALLIED, IDC_GERMAN,
+    0, IDC_TANK_DATE0, 0, IDC_INFANTRY_DATE0,
+    0, IDC_TANK_OTHER, 0, IDC_INFANTRY_OTHER,
+    IDC_TOTALS, IDC_CHANGES_LABEL, IDC_COUNT, IDC_PROGRESS, IDC_CHANGES,
+    IDC_MESSAGES_LABEL, IDC_MESSAGES, IDOK, IDCANCEL};
+// The labels of the window's left column, as wide as the widest of them.
+constexpr Control kLabels[] = {
+    Control::kFolderLabel,    Control::kSideLabel,
+    Control::kTankDate0Label, Control::kInfantryDate0Label,
+    Control::kTankOtherLabel, Control::kInfantryOtherLabel,
+    Control::kChangesLabel,   Control::kMessagesLabel};
 
 const wchar_t* const kColumns[kRowColumns] = {
     L"Pool", L"Side", L"Date", L"Slot", L"Team", L"Type", L"Old", L"New"};
-const int kColumnWidths[kRowColumns] = {150, 55, 45, 35, 150, 110, 50, 50};
+static_assert(kListColumns == kRowColumns, "a width for every column");
+
+// The dialog's font, as its template has it, in points.
+constexpr int kFontPoints = 9;
+constexpr wchar_t kFontFace[] = L"MS Shell Dlg 2";
+
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+
+// The calls of a per-monitor scale, where Windows has them (10 1607 and
+// later); before, the window has the system's scale.
+struct DpiCalls {
+  DpiCalls() {
+    HMODULE user = GetModuleHandleW(L"user32.dll");
+    Find(user, "GetDpiForWindow", &for_window);
+    Find(user, "GetSystemMetricsForDpi", &metrics);
+    Find(user, "AdjustWindowRectExForDpi", &adjust);
+    Find(user, "SetDialogDpiChangeBehavior", &dialog_behavior);
+    Find(user, "SetDialogControlDpiChangeBehavior", &control_behavior);
+  }
+  template <typename Call>
+  static void Find(HMODULE module, const char* name, Call* call) {
+    using Any = void (*)();
+    *call = module == nullptr ? nullptr
+                              : reinterpret_cast<Call>(reinterpret_cast<Any>(
+                                    GetProcAddress(module, name)));
+  }
+
+  UINT(WINAPI* for_window)(HWND) = nullptr;
+  int(WINAPI* metrics)(int, UINT) = nullptr;
+  BOOL(WINAPI* adjust)(RECT*, DWORD, BOOL, DWORD, UINT) = nullptr;
+  // Where Windows would scale a dialog itself on a change of scale (10
+  // 1703 and later), what it would do is turned off: the view does it.
+  BOOL(WINAPI* dialog_behavior)(HWND, int, int) = nullptr;
+  BOOL(WINAPI* control_behavior)(HWND, int, int) = nullptr;
+  static constexpr int kDialogAll = 1;        // DDC_DISABLE_ALL
+  static constexpr int kControlFontAndPlace = 3;  // DCDC_DISABLE_FONTUPDATE,
+                                                  // DCDC_DISABLE_RELAYOUT
+};
+
+std::string PointText(LONG x, LONG y) {
+  return std::to_string(x) + "," + std::to_string(y);
+}
+std::string RectText(const RECT& r) {
+  return PointText(r.left, r.top) + " " + PointText(r.right, r.bottom);
+}
 
 class View {
  public:
@@ -234,6 +282,11 @@ class View {
     // preview.
     values_ = StartValues(argc, argv, &written_);
   }
+  ~View() {
+    if (font_ != nullptr) DeleteObject(font_);
+  }
+  View(const View&) = delete;
+  View& operator=(const View&) = delete;
 
   static INT_PTR CALLBACK Proc(HWND dialog, UINT message, WPARAM w, LPARAM l) {
     if (message == WM_INITDIALOG) {
@@ -247,34 +300,43 @@ class View {
 
  private:
   HWND Item(int id) const { return GetDlgItem(dialog_, id); }
+  HWND Item(Control control) const {
+    return controls_[static_cast<size_t>(control)];
+  }
 
   void Init(HWND dialog) {
     dialog_ = dialog;
-    RECT client;
-    GetClientRect(dialog_, &client);
-    initial_width_ = client.right;
-    initial_height_ = client.bottom;
-    for (const Anchor& anchor : kAnchors) {
-      RECT r;
-      GetWindowRect(Item(anchor.id), &r);
-      MapWindowPoints(nullptr, dialog_, reinterpret_cast<POINT*>(&r), 2);
-      initial_rects_.push_back(r);
+    HWND child = GetWindow(dialog_, GW_CHILD);
+    for (int i = 0; i < kControls; ++i) {
+      controls_[i] = kControlIds[i] != 0 ? Item(kControlIds[i]) : child;
+      if (child != nullptr) child = GetWindow(child, GW_HWNDNEXT);
     }
-    GetWindowRect(dialog_, &client);
-    min_size_ = {client.right - client.left, client.bottom - client.top};
+    if (dpi_calls_.dialog_behavior != nullptr)
+      dpi_calls_.dialog_behavior(dialog_, DpiCalls::kDialogAll,
+                                 DpiCalls::kDialogAll);
+    if (dpi_calls_.control_behavior != nullptr) {
+      for (HWND control : controls_)
+        dpi_calls_.control_behavior(control, DpiCalls::kControlFontAndPlace,
+                                    DpiCalls::kControlFontAndPlace);
+    }
+    dpi_ = Dpi();
+    SetFont();
 
     HWND list = Item(IDC_CHANGES);
+    const WindowLayout layout = Layout(Client());
     ListView_SetExtendedListViewStyle(
         list, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP);
     for (int i = 0; i < kRowColumns; ++i) {
       LVCOLUMNW column = {};
       column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
       column.fmt = i >= 6 || i == 3 ? LVCFMT_RIGHT : LVCFMT_LEFT;
-      column.cx = kColumnWidths[i] * ScaleOf(dialog_) / 96;
+      column.cx = layout.columns[i];
       column.pszText = const_cast<wchar_t*>(kColumns[i]);
       SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i),
                    reinterpret_cast<LPARAM>(&column));
     }
+
+    FitToScreen();
 
     filling_ = true;
     // A side that is neither selects no button, and is refused in
@@ -295,11 +357,123 @@ class View {
                  reinterpret_cast<WPARAM>(Item(IDC_TANK_DATE0)), TRUE);
   }
 
-  static int ScaleOf(HWND window) {
-    HDC dc = GetDC(window);
-    const int dpi = GetDeviceCaps(dc, LOGPIXELSX);
-    ReleaseDC(window, dc);
-    return dpi > 0 ? dpi : 96;
+  // The window's scale: its monitor's.
+  int Dpi() const {
+    const UINT dpi = dpi_calls_.for_window != nullptr
+                         ? dpi_calls_.for_window(dialog_)
+                         : 0;
+    if (dpi > 0) return static_cast<int>(dpi);
+    HDC dc = GetDC(dialog_);
+    const int system = GetDeviceCaps(dc, LOGPIXELSX);
+    ReleaseDC(dialog_, dc);
+    return system > 0 ? system : 96;
+  }
+
+  // The dialog's font made anew for the scale, on every control, and
+  // measured for the layout.
+  void SetFont() {
+    LOGFONTW face = {};
+    face.lfHeight = -MulDiv(kFontPoints, dpi_, 72);
+    face.lfWeight = FW_NORMAL;
+    face.lfCharSet = DEFAULT_CHARSET;
+    std::copy(std::begin(kFontFace), std::end(kFontFace), face.lfFaceName);
+    HFONT font = CreateFontIndirectW(&face);
+    if (font != nullptr) {
+      for (HWND control : controls_) {
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font),
+                     FALSE);
+      }
+      if (font_ != nullptr) DeleteObject(font_);
+      font_ = font;
+    }
+    // With no font of its own, the template's, at the system's scale.
+    metrics_ = Measure(font_ != nullptr ? font_
+                                        : reinterpret_cast<HFONT>(SendMessageW(
+                                              dialog_, WM_GETFONT, 0, 0)));
+  }
+
+  FontMetrics Measure(HFONT font) const {
+    FontMetrics metrics;
+    HDC dc = GetDC(dialog_);
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICW text = {};
+    GetTextMetricsW(dc, &text);
+    metrics.char_width = text.tmAveCharWidth;
+    metrics.line_height = text.tmHeight;
+    auto width = [dc](const std::wstring& line, UINT format) {
+      RECT r = {0, 0, 0, 0};
+      DrawTextW(dc, line.c_str(), static_cast<int>(line.size()), &r,
+                DT_CALCRECT | DT_SINGLELINE | format);
+      return static_cast<int>(r.right - r.left);
+    };
+    for (Control label : kLabels)
+      metrics.label_width = std::max(
+          metrics.label_width, width(WideFromUtf8(TextOf(Item(label))), 0));
+    for (Control side : {Control::kAllied, Control::kGerman})
+      metrics.radio_width = std::max(
+          metrics.radio_width, width(WideFromUtf8(TextOf(Item(side))), 0));
+    for (const char* line : kWidestTotals)
+      metrics.totals_width = std::max(metrics.totals_width,
+                                      width(WideFromUtf8(line), DT_NOPREFIX));
+    SelectObject(dc, old);
+    ReleaseDC(dialog_, dc);
+    metrics.scrollbar =
+        dpi_calls_.metrics != nullptr
+            ? dpi_calls_.metrics(SM_CXVSCROLL, static_cast<UINT>(dpi_))
+            : GetSystemMetrics(SM_CXVSCROLL);
+    return metrics;
+  }
+
+  Size Client() const {
+    RECT client;
+    GetClientRect(dialog_, &client);
+    return {client.right, client.bottom};
+  }
+
+  WindowLayout Layout(Size client) const {
+    return LayOut(client, dpi_, metrics_);
+  }
+
+  // The window's size beyond its client area: its frame and caption.
+  Size Frame() const {
+    RECT r = {0, 0, 0, 0};
+    const DWORD style = static_cast<DWORD>(GetWindowLongW(dialog_, GWL_STYLE));
+    const DWORD ex = static_cast<DWORD>(GetWindowLongW(dialog_, GWL_EXSTYLE));
+    if (dpi_calls_.adjust != nullptr)
+      dpi_calls_.adjust(&r, style, FALSE, ex, static_cast<UINT>(dpi_));
+    else
+      AdjustWindowRectEx(&r, style, FALSE, ex);
+    return {r.right - r.left, r.bottom - r.top};
+  }
+
+  Size Smallest() const {
+    const Size client = SmallestClient(dpi_, metrics_);
+    const Size frame = Frame();
+    return {client.width + frame.width, client.height + frame.height};
+  }
+
+  // The start size, within the monitor's work area (less its taskbar),
+  // in its middle.
+  void FitToScreen() {
+    const Size start = StartClient(dpi_, metrics_);
+    const Size frame = Frame();
+    const Size smallest = Smallest();
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoW(MonitorFromWindow(dialog_, MONITOR_DEFAULTTONEAREST),
+                         &monitor))
+      return;
+    const RECT& work = monitor.rcWork;
+    const int work_width = work.right - work.left;
+    const int work_height = work.bottom - work.top;
+    const int width = std::max(
+        std::min(start.width + frame.width, work_width), smallest.width);
+    const int height = std::max(
+        std::min(start.height + frame.height, work_height), smallest.height);
+    SetWindowPos(dialog_, nullptr,
+                 work.left + std::max(0, work_width - width) / 2,
+                 work.top + std::max(0, work_height - height) / 2, width,
+                 height, SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
   INT_PTR Handle(UINT message, WPARAM w, LPARAM l) {
@@ -309,11 +483,26 @@ class View {
       case WM_NOTIFY:
         return Notify(reinterpret_cast<NMHDR*>(l));
       case WM_SIZE:
-        Layout(LOWORD(l), HIWORD(l));
+        Place();
         return TRUE;
       case WM_GETMINMAXINFO:
-        reinterpret_cast<MINMAXINFO*>(l)->ptMinTrackSize = min_size_;
+        if (dialog_ != nullptr) {
+          const Size smallest = Smallest();
+          reinterpret_cast<MINMAXINFO*>(l)->ptMinTrackSize = {smallest.width,
+                                                              smallest.height};
+        }
         return TRUE;
+      case WM_DPICHANGED: {
+        // Another monitor's scale: the font, the sizes and the columns
+        // made for it, in the rectangle Windows suggests.
+        dpi_ = LOWORD(w) > 0 ? LOWORD(w) : Dpi();
+        SetFont();
+        const RECT& r = *reinterpret_cast<const RECT*>(l);
+        SetWindowPos(dialog_, nullptr, r.left, r.top, r.right - r.left,
+                     r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        Place();
+        return TRUE;
+      }
       case kLoaded: {
         std::unique_ptr<LoadedMessage> loaded(
             reinterpret_cast<LoadedMessage*>(l));
@@ -484,23 +673,40 @@ class View {
     return TRUE;
   }
 
-  void Layout(int width, int height) {
-    if (initial_rects_.empty()) return;
-    const int dx = width - initial_width_;
-    const int dy = height - initial_height_;
-    HDWP moves = BeginDeferWindowPos(static_cast<int>(initial_rects_.size()));
-    for (size_t i = 0; i < initial_rects_.size() && moves != nullptr; ++i) {
-      const Anchor& a = kAnchors[i];
-      const RECT& r = initial_rects_[i];
-      const int left = r.left + a.left * dx;
-      const int top = r.top + a.top * dy;
-      moves = DeferWindowPos(moves, Item(a.id), nullptr, left, top,
-                             r.right + a.right * dx - left,
-                             r.bottom + a.bottom * dy - top,
+  // The controls where the layout has them for the client area, the
+  // list's columns as wide as it has them.
+  void Place() {
+    if (controls_[0] == nullptr) return;  // before Init
+    const WindowLayout layout = Layout(Client());
+    HDWP moves = BeginDeferWindowPos(kControls);
+    for (int i = 0; i < kControls && moves != nullptr; ++i) {
+      const Rect& r = layout.rects[i];
+      moves = DeferWindowPos(moves, controls_[i], nullptr, r.left, r.top,
+                             r.Width(), r.Height(),
                              SWP_NOZORDER | SWP_NOACTIVATE);
     }
     if (moves != nullptr) EndDeferWindowPos(moves);
+    HWND list = Item(Control::kChanges);
+    for (int i = 0; i < kListColumns; ++i) {
+      if (ListView_GetColumnWidth(list, i) != layout.columns[i])
+        ListView_SetColumnWidth(list, i, layout.columns[i]);
+    }
     InvalidateRect(dialog_, nullptr, TRUE);
+    if (log_.empty()) return;
+    // Where the window and Write and Close are on the screen, and how
+    // small the window can be made.
+    RECT window, write, close;
+    GetWindowRect(dialog_, &window);
+    GetWindowRect(Item(Control::kWrite), &write);
+    GetWindowRect(Item(Control::kClose), &close);
+    const Size smallest = Smallest();
+    Log("layout", {"window " + RectText(window) + " size " +
+                   std::to_string(window.right - window.left) + "x" +
+                   std::to_string(window.bottom - window.top) + " smallest " +
+                   std::to_string(smallest.width) + "x" +
+                   std::to_string(smallest.height) + " dpi " +
+                   std::to_string(dpi_) + " Write " + RectText(write) +
+                   " Close " + RectText(close)});
   }
 
   WindowValues ReadValues() const {
@@ -706,10 +912,11 @@ class View {
   std::string other_side_;  // a side given that is neither a nor g
   std::string log_;
   HWND dialog_ = nullptr;
-  int initial_width_ = 0;
-  int initial_height_ = 0;
-  std::vector<RECT> initial_rects_;
-  POINT min_size_ = {0, 0};
+  HWND controls_[kControls] = {};  // by Control
+  DpiCalls dpi_calls_;
+  int dpi_ = 96;
+  HFONT font_ = nullptr;  // the window's own, made for its scale
+  FontMetrics metrics_;
   bool filling_ = false;
   bool loading_ = false;
   bool writing_ = false;
