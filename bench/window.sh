@@ -3,8 +3,9 @@
 # (testing/window_driver.sh), on the game-size and large data sets of the
 # benchmark: the folder read and its first preview shown, as the window
 # times it and from the program's start (Wine's start-up included), then
-# from a changed value to its preview, and the window's peak working set
-# against the size of the inputs.
+# from a changed value to its preview, then Write and the check within it
+# of the bytes shown, and the window's peak working set against the size
+# of the inputs.
 #
 #   cmake --workflow --preset windows && cmake --preset wine
 #   bash bench/window.sh [--runs N]
@@ -34,12 +35,12 @@ source testing/window_driver.sh
 ms_of() { grep "^$1" "$log" | tail -n 1 | sed 's/.*\[\([0-9]*\) ms\]$/\1/'; }
 median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 
-echo "| data set | inputs | folder read and previewed | the same from the start, Wine's included | value to preview | peak working set |"
-echo "|---|---|---|---|---|---|"
+echo "| data set | inputs | folder read and previewed | the same from the start, Wine's included | value to preview | Write | its check of the bytes shown | peak working set |"
+echo "|---|---|---|---|---|---|---|---|"
 for set in game large; do
   folder=$(realpath "$data/$set")
   inputs=$(cat "$folder"/{Tables.ini,FPools.txt,AlsTeams.txt,GETeams.txt} | wc -c)
-  : >"$work/start" >"$work/load" >"$work/change" >"$work/memory"
+  : >"$work/start" >"$work/load" >"$work/change" >"$work/memory" >"$work/write"
   for _ in $(seq "$runs"); do
     rm -f "$folder/Output/FPools.txt"
     begin=$(date +%s%N)
@@ -56,13 +57,21 @@ for set in game large; do
       sleep 0.1
     done
     ms_of "preview: " >>"$work/change"
+    # Write: the whole write, and its check of the bytes shown within it.
+    press alt+w
+    await_log "write took: "
+    grep "^write took: " "$log" | tail -n 1 |
+      sed 's/^write took: \([0-9]*\) ms, the check \([0-9]*\) ms$/\1 \2/' \
+      >>"$work/write"
     close_window
     grep "^closed: peak working set" "$log" | sed 's/[^0-9]//g' >>"$work/memory"
   done
-  printf '| %s | %s MiB | %s ms | %s ms | %s ms | %s MiB |\n' "$set" \
+  printf '| %s | %s MiB | %s ms | %s ms | %s ms | %s ms | %s ms | %s MiB |\n' "$set" \
     "$(awk "BEGIN {printf \"%.1f\", $inputs / 1048576}")" \
     "$(median <"$work/load")" "$(median <"$work/start")" \
     "$(median <"$work/change")" \
+    "$(cut -d' ' -f1 "$work/write" | median)" \
+    "$(cut -d' ' -f2 "$work/write" | median)" \
     "$(median <"$work/memory")"
 done
 "$wine_script" stop

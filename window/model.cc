@@ -1,5 +1,6 @@
 #include "window/model.h"
 
+#include <chrono>
 #include <cstring>
 #include <string_view>
 #include <utility>
@@ -64,6 +65,13 @@ bool SameBytes(const RecordTable& shown, const RecordTable& read) {
          (shown.length() == 0 ||
           std::memcmp(shown.data(), read.data(),
                       static_cast<size_t>(shown.length())) == 0);
+}
+
+// Microseconds since `from`.
+int64_t MicrosecondsSince(std::chrono::steady_clock::time_point from) {
+  return std::chrono::duration_cast<std::chrono::microseconds>(
+             std::chrono::steady_clock::now() - from)
+      .count();
 }
 
 }  // namespace
@@ -200,6 +208,7 @@ std::string ChangesLine(const Preview& preview) {
 std::string ShownOutput() { return InFolder("Output", "FPools.txt"); }
 
 WriteResult WriteShown(const LoadedFolder& shown, const WindowValues& values) {
+  const auto start = std::chrono::steady_clock::now();
   WriteResult result;
   Lines lines;
   const std::vector<std::string> problems = FieldProblems(values);
@@ -212,6 +221,7 @@ WriteResult WriteShown(const LoadedFolder& shown, const WindowValues& values) {
   const ReadCheck as_shown = [&shown, &result](const std::string& layout,
                                                const GameTables& tables,
                                                Messages* messages) {
+    const auto check_start = std::chrono::steady_clock::now();
     const struct {
       const char* name;
       bool same;
@@ -234,6 +244,7 @@ WriteResult WriteShown(const LoadedFolder& shown, const WindowValues& values) {
           "The list now shows the data folder as it is: look it over, then "
           "Write again");
     }
+    result.check_us = MicrosecondsSince(check_start);
     return !result.reload;
   };
   result.status = RunInFolder(shown.folder, 6, Arguments(values).data(),
@@ -248,6 +259,7 @@ WriteResult WriteShown(const LoadedFolder& shown, const WindowValues& values) {
     result.no_output =
         KindOf(InFolder(shown.folder, "Output")) == PathKind::kNothing;
   }
+  result.took_us = MicrosecondsSince(start);
   return result;
 }
 

@@ -580,6 +580,8 @@ class View {
     writing_ = false;
     written_ = written.lines;
     Log("write", written.lines);
+    Log("write took", {std::to_string(written.took_us / 1000) + " ms, the check " +
+                       std::to_string(written.check_us / 1000) + " ms"});
     if (written.status != 0 && written.no_output && !closing_ &&
         AskToMakeOutput()) {
       return;
