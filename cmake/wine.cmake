@@ -61,7 +61,8 @@ if(TOVRAND_WINDOWS_EXE)
   add_test(NAME windows_window_writes_only_what_it_showed
     COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/testing/window_write_test.sh
       ${wine_script} ${windows_dir}/tovrand-window.exe
-      ${TOVRAND_WINDOWS_EXE} ${CMAKE_CURRENT_SOURCE_DIR}/sample/data)
+      ${TOVRAND_WINDOWS_EXE} ${windows_dir}/tovrand_at_step.exe
+      ${CMAKE_CURRENT_SOURCE_DIR}/sample/data)
   set_tests_properties(windows_window_writes_only_what_it_showed PROPERTIES
     FIXTURES_REQUIRED wine TIMEOUT 300)
   foreach(program tovrand tovdiff tovrand-window)

@@ -8,13 +8,18 @@
 #    step): Write writes nothing and says so, the window shows the folder
 #    anew, and the next Write writes tovrand.exe's file for it;
 #  - a data folder without Output: Write asks to make it, and Enter there
-#    makes it and writes.
+#    makes it and writes;
+#  - an Output that is a file, a read-only Output\FPools.txt, one another
+#    program holds open, an Output that leads back to the data folder:
+#    tovrand's line, then the window's line of why, and Output as it was.
 #
-#   bash testing/window_write_test.sh WINE_SCRIPT WINDOW_EXE TOVRAND_EXE SAMPLE_DIR
+#   bash testing/window_write_test.sh WINE_SCRIPT WINDOW_EXE TOVRAND_EXE \
+#        AT_STEP_EXE SAMPLE_DIR
+# AT_STEP_EXE is the Windows tovrand_at_step.exe, which holds a file open.
 set -euo pipefail
 
 wine_script=$(realpath "$1") window_exe=$(realpath "$2")
-tovrand_exe=$(realpath "$3") sample=$(realpath "$4")
+tovrand_exe=$(realpath "$3") at_step_exe=$(realpath "$4") sample=$(realpath "$5")
 
 source "$(dirname "$0")/window_driver.sh"
 
@@ -123,3 +128,62 @@ await_log "write: New FPools.txt has been placed in Output folder"
 same_output closed "$folder" "Write once Output was made"
 close_window
 echo "ok: without an Output folder the window asked, made it and wrote"
+
+# Output as no run can write it: tovrand's line, the window's line of why,
+# and Output left as it was.
+holder_pid=
+hold_output() {
+  mkfifo "$work/hold.in"
+  (cd "$1" && exec "$wine_script" exec "$at_step_exe" hold 'Output\FPools.txt' \
+     <"$work/hold.in" >"$work/hold.out" 2>&1) &
+  holder_pid=$!
+  exec 4>"$work/hold.in"
+  for _ in $(seq 600); do
+    [ -e "$1/holding" ] && return 0
+    kill -0 "$holder_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  fail "tovrand_at_step did not hold Output\FPools.txt: $(cat "$work/hold.out")"
+}
+let_go() {
+  exec 4>&-
+  wait "$holder_pid" || fail "tovrand_at_step ended $?: $(cat "$work/hold.out")"
+  rm -f "$1/holding" "$work/hold.in"
+}
+# What Output holds in the data folder $1: names, sizes and times, and
+# the checksum of FPools.txt.
+output_state() {
+  { ls -lR --full-time "$1/Output/" || true; md5sum <"$1/Output/FPools.txt" || true; } 2>&1
+}
+while IFS='|' read -r what setup cause; do
+  folder="$work/$what"
+  data_folder "$folder"
+  echo "previous output" >"$folder/Output/FPools.txt"
+  case $setup in
+    file) rm -r "$folder/Output"; echo "not a folder" >"$folder/Output" ;;
+    read-only) (cd "$folder" && "$wine_script" exec attrib +r 'Output\FPools.txt' \
+                  >/dev/null 2>&1) || fail "attrib +r failed" ;;
+    back) rm -r "$folder/Output"; ln -s . "$folder/Output" ;;
+  esac
+  before=$(output_state "$folder")
+  start_window "$folder" g 100 80 50 60
+  await_log "preview: 47 quantities will change"
+  # Held once the window runs, so that the window does not inherit the
+  # holder's input, which lets it go when closed.
+  [ "$setup" != held ] || hold_output "$folder"
+  press alt+w
+  await_log "write took: "
+  [ "$setup" != held ] || let_go "$folder"
+  grep -qx "write: Failed to write FPools.txt to Output folder" "$log" ||
+    fail "$what: Write did not say tovrand's failure line"
+  grep -qxF "write: $cause" "$log" || fail "$what: the window did not say: $cause"
+  after=$(output_state "$folder")
+  [ "$before" = "$after" ] || fail "$what: Output changed: $before // $after"
+  close_window
+  echo "ok: $what: the window said why"
+done <<'CASES'
+Output a file|file|Output in the data folder is a file, not a folder
+read-only output|read-only|Output\FPools.txt is read-only: clear Read-only in its Properties, then Write again
+held output|held|Output\FPools.txt is open in another program, which keeps it from being replaced: close it there, then Write again
+Output back to the data folder|back|Output leads back to the data folder: the output would replace FPools.txt itself
+CASES

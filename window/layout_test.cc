@@ -124,6 +124,12 @@ TEST(WindowLayoutTest, PoolAndTeamShareTheWidthTheWindowGains) {
       const int team = wide.columns[4] - narrow.columns[4];
       EXPECT_EQ(pool + team, wider);
       EXPECT_LE(std::abs(pool - team), 1);
+      // The columns fill the list inside its border (2 pixels a side) and
+      // scroll bar: no gap at their right, no scrolling sideways.
+      int columns = 0;
+      for (const int column : wide.columns) columns += column;
+      const Rect& list = wide[Control::kChanges];
+      EXPECT_EQ(columns + 4 + font.scrollbar, list.right - list.left);
       for (int i : {1, 2, 3, 5, 6, 7})
         EXPECT_EQ(wide.columns[i], narrow.columns[i]) << "column " << i;
       EXPECT_EQ(wide[Control::kChanges].Width(),
