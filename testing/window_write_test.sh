@@ -2,7 +2,8 @@
 # Drives tovrand-window.exe under Wine as testing/window_test.sh does, for
 # what its Write writes and when:
 #  - a value typed and Alt+W pressed at once, while its preview is made,
-#    writes that value's file, byte for byte tovrand.exe's;
+#    writes that value's file, byte for byte tovrand.exe's; Enter then
+#    writes again (the focus went back, not to Close);
 #  - Alt+W then Esc at once: the window writes, then closes;
 #  - FPools.txt replaced by the output after the preview (the guide's own
 #    step): Write writes nothing and says so, the window shows the folder
@@ -69,8 +70,11 @@ await_log "write: "
 grep -qx "write: New FPools.txt has been placed in Output folder" "$log" ||
   fail "Write pressed while its preview came did not say tovrand's success line"
 same_output typed "$folder" "a value typed, then Write"
+# The keys are where they were: Enter writes again, it does not close.
+press Return
+await_count "write: New FPools.txt has been placed in Output folder" 2
 close_window
-echo "ok: Write pressed while its preview came wrote the value typed"
+echo "ok: Write pressed while its preview came wrote the value typed; Enter then wrote again"
 
 # Write, then Esc at once: written, then closed.
 folder="$work/closed"
