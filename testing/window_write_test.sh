@@ -53,6 +53,18 @@ await_count() {
   fail "not $2 lines '$1' in the window's log (within 60 s, or before it ended)"
 }
 
+# The window started in the data folder $1 with g 100 80 50 60, its
+# preview shown.
+open_window() {
+  start_window "$1" g 100 80 50 60
+  await_log "preview: 47 quantities will change"
+}
+
+said_written() {
+  grep -qx "write: New FPools.txt has been placed in Output folder" "$log" ||
+    fail "$1: Write did not say tovrand's success line"
+}
+
 same_output() {
   cmp "$work/reference/$1/Output/FPools.txt" "$2/Output/FPools.txt" ||
     fail "$3: the window wrote another file than tovrand.exe"
@@ -62,13 +74,11 @@ same_output() {
 folder="$work/typed"
 data_folder "$folder"
 reference "$sample" typed g 90 80 50 60
-start_window "$folder" g 100 80 50 60
-await_log "preview: 47 quantities will change"
+open_window "$folder"
 # The first value is selected: 90 takes its place.
 press 9 0 alt+w
 await_log "write: "
-grep -qx "write: New FPools.txt has been placed in Output folder" "$log" ||
-  fail "Write pressed while its preview came did not say tovrand's success line"
+said_written "a value typed, then Write"
 same_output typed "$folder" "a value typed, then Write"
 # The keys are where they were: Enter writes again, it does not close.
 press Return
@@ -80,12 +90,10 @@ echo "ok: Write pressed while its preview came wrote the value typed; Enter then
 folder="$work/closed"
 data_folder "$folder"
 reference "$sample" closed g 100 80 50 60
-start_window "$folder" g 100 80 50 60
-await_log "preview: 47 quantities will change"
+open_window "$folder"
 press alt+w
 close_window
-grep -qx "write: New FPools.txt has been placed in Output folder" "$log" ||
-  fail "Write then Esc: no success line before the window closed"
+said_written "Write then Esc"
 same_output closed "$folder" "Write then Esc"
 echo "ok: Write then Esc wrote, then closed"
 
@@ -93,8 +101,7 @@ echo "ok: Write then Esc wrote, then closed"
 # the folder shown anew, then written.
 folder="$work/replaced"
 data_folder "$folder"
-start_window "$folder" g 100 80 50 60
-await_log "preview: 47 quantities will change"
+open_window "$folder"
 cp "$work/reference/closed/Output/FPools.txt" "$folder/FPools.txt"
 reference "$folder" replaced g 100 80 50 60
 press alt+w
@@ -114,8 +121,7 @@ echo "ok: a FPools.txt changed since shown was not written; shown anew, it was"
 folder="$work/no output"
 data_folder "$folder"
 rmdir "$folder/Output"
-start_window "$folder" g 100 80 50 60
-await_log "preview: 47 quantities will change"
+open_window "$folder"
 press alt+w
 await_log "asked: make the Output folder"
 box=
@@ -170,8 +176,7 @@ while IFS='|' read -r what setup cause; do
     back) rm -r "$folder/Output"; ln -s . "$folder/Output" ;;
   esac
   before=$(output_state "$folder")
-  start_window "$folder" g 100 80 50 60
-  await_log "preview: 47 quantities will change"
+  open_window "$folder"
   # Held once the window runs, so that the window does not inherit the
   # holder's input, which lets it go when closed.
   [ "$setup" != held ] || hold_output "$folder"
