@@ -18,6 +18,7 @@
 #include "table/record_table.h"
 #include "testing/collected_messages.h"
 #include "testing/data_builder.h"
+#include "testing/file_size_limit.h"
 #include "testing/scratch_dir.h"
 #include "testing/workspace.h"
 
@@ -33,27 +34,6 @@ std::set<std::string> OpenDescriptors() {
     open.insert(entry.path().filename().string());
   return open;
 }
-
-// Limits the size of the files this process writes, as a disk that is
-// nearly full, for as long as it lives. SIGXFSZ is ignored meanwhile, so a
-// write past the limit fails instead of ending the process.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    const struct rlimit limit = {bytes, saved_.rlim_max};
-    setrlimit(RLIMIT_FSIZE, &limit);
-    saved_handler_ = signal(SIGXFSZ, SIG_IGN);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &saved_);
-    signal(SIGXFSZ, saved_handler_);
-  }
-
- private:
-  struct rlimit saved_;
-  void (*saved_handler_)(int);
-};
 
 // Runs the program in `w`'s directory, in this process.
 bool RunInProcess(const Workspace& w, const Workspace::Args& args) {

@@ -279,8 +279,15 @@ std::string WriteFailureCause(const std::string& folder) {
   if (SameFile(output, folder))
     return "Output leads back to the data folder: the output would replace "
            "FPools.txt itself";
-  if (KindOf(target) == PathKind::kFolder)
-    return shown + " is a folder, not a file";
+  switch (KindOf(target)) {
+    case PathKind::kFolder:
+      return shown + " is a folder, not a file";
+    case PathKind::kOther:
+      return shown + " is not a file: a device or a pipe has its name";
+    case PathKind::kNothing:
+    case PathKind::kFile:
+      break;
+  }
   if (HeldAgainstReplacing(target))
     return shown + " is open in another program, which keeps it from being "
                    "replaced: close it there, then Write again";

@@ -1,6 +1,7 @@
 #include "window/model.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -9,6 +10,7 @@
 #include "report/diff.h"
 #include "testing/collected_messages.h"
 #include "testing/data_builder.h"
+#include "testing/file_size_limit.h"
 #include "testing/files.h"
 #include "testing/output_cases.h"
 #include "testing/scratch_dir.h"
@@ -420,6 +422,34 @@ TEST(WindowModelTest, WhatAWriteLeavesInOutput) {
     EXPECT_EQ(write.status, 0);
     EXPECT_EQ(write.lines, Lines{kWritten});
     EXPECT_EQ(testdata::DirectoryState(folder.Path("Output")), after);
+  }
+  // What only the window's table tells apart: a pipe of the output's name,
+  // and a disk that fills up, which is what is left when the folder shows
+  // no cause.
+  const struct {
+    const char* what;
+    bool pipe;  // else the disk fills up
+    const char* cause;
+  } kUnwritable[] = {
+      {"a pipe", true,
+       "Output/FPools.txt is not a file: a device or a pipe has its name"},
+      {"a full disk", false,
+       "Output could not be written: the disk may be full, or this user may "
+       "not write there"},
+  };
+  for (const auto& c : kUnwritable) {
+    SCOPED_TRACE(c.what);
+    DataFolder folder;
+    const auto shown = LoadFolder(folder.Dir());
+    if (c.pipe) {
+      ASSERT_EQ(mkfifo(folder.Path("Output/FPools.txt").c_str(), 0666), 0);
+    }
+    WriteResult write;
+    {
+      const FileSizeLimit limit(c.pipe ? RLIM_INFINITY : 1024);
+      write = WriteShown(*shown, Values(kUnchanged));
+    }
+    EXPECT_EQ(write.lines, (Lines{kWriteFailed, c.cause}));
   }
   // Offered, the window makes the Output folder, and the Write then writes.
   DataFolder folder;
