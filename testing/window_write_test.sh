@@ -12,7 +12,9 @@
 #    makes it and writes;
 #  - an Output that is a file, a read-only Output\FPools.txt, one another
 #    program holds open, an Output that leads back to the data folder:
-#    tovrand's line, then the window's line of why, and Output as it was.
+#    tovrand's line, then the window's line of why, and Output as it was;
+#  - Write then Esc with the output held: the window stays up until the
+#    write has failed, says so in a message box, then goes.
 #
 #   bash testing/window_write_test.sh WINE_SCRIPT WINDOW_EXE TOVRAND_EXE \
 #        AT_STEP_EXE SAMPLE_DIR
@@ -51,6 +53,21 @@ await_count() {
     sleep 0.1
   done
   fail "not $2 lines '$1' in the window's log (within 60 s, or before it ended)"
+}
+
+# Presses $2 in the window's message box, the window named $1 on the display
+# other than the window itself; $3 says what it is.
+answer_box() {
+  local box=
+  for _ in $(seq 600); do
+    box=$(xdotool search --onlyvisible --name "$1" 2>/dev/null |
+            grep -vx "$window" | head -n 1) || true
+    [ -n "$box" ] && break
+    sleep 0.1
+  done
+  [ -n "$box" ] || fail "$3 was not on the display"
+  # The key may close the box before its release is sent.
+  xdotool key --window "$box" "$2" 2>/dev/null || true
 }
 
 # The window started in the data folder $1 with g 100 80 50 60, its
@@ -124,16 +141,8 @@ rmdir "$folder/Output"
 open_window "$folder"
 press alt+w
 await_log "asked: make the Output folder"
-box=
-for _ in $(seq 600); do
-  box=$(xdotool search --onlyvisible --name '^tovrand$' 2>/dev/null |
-          grep -vx "$window" | head -n 1) || true
-  [ -n "$box" ] && break
-  sleep 0.1
-done
-[ -n "$box" ] || fail "no question on the display when Output was missing"
 # Yes is the question's default button.
-xdotool key --window "$box" Return 2>/dev/null || true
+answer_box '^tovrand$' Return "the question when Output was missing"
 await_log "write: New FPools.txt has been placed in Output folder"
 same_output closed "$folder" "Write once Output was made"
 close_window
@@ -196,3 +205,24 @@ read-only output|read-only|Output\FPools.txt is read-only: clear Read-only in it
 held output|held|Output\FPools.txt is open in another program, which keeps it from being replaced: close it there, then Write again
 Output back to the data folder|back|Output leads back to the data folder: the output would replace FPools.txt itself
 CASES
+
+# Write, then Esc, with the output held through the write's tries: the
+# window stays up, saying it writes, then says in a message box that the
+# write failed, and goes.
+folder="$work/closed while held"
+data_folder "$folder"
+echo "previous output" >"$folder/Output/FPools.txt"
+before=$(output_state "$folder")
+open_window "$folder"
+hold_output "$folder"
+press alt+w Escape
+await_log "failed before closing"
+awk '/^closing/ {c = NR} /^write: Failed/ {w = NR} END {exit !(c && w && c < w)}' "$log" ||
+  fail "Esc while the write ran did not keep the window up until it had failed"
+answer_box '^tovrand: nothing was written$' Return "the message box of the failed write"
+await_log closed
+let_go "$folder"
+[ "$(output_state "$folder")" = "$before" ] || fail "closed while held: Output changed"
+kill "$window_pid" 2>/dev/null || true
+wait "$window_pid" 2>/dev/null || true
+echo "ok: Esc while a write ran kept the window up; its failure was said before it went"
