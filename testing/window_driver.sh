@@ -72,7 +72,9 @@ start_window() {
   rm -f "$log"
   log_mark=0
   start_display
+  # Wine's desktop fills the display: the window's screen is the display.
   (cd "$folder" && TOVRAND_WINDOW_LOG="$log" \
+     TOVRAND_WINE_DESKTOP="${screen_width}x${screen_height}" \
      "$wine_script" show "$window_exe" "$@" >"$work/wine.out" 2>&1) &
   window_pid=$!
   await_log active
