@@ -13,12 +13,16 @@
 #  - an Output that is a file, a read-only Output\FPools.txt, one another
 #    program holds open, an Output that leads back to the data folder:
 #    tovrand's line, then the window's line of why, and Output as it was;
+#  - FPools.txt with part of a record at its end: the window's warnings are
+#    tovdiff.exe's after that Write, word for word, Output\FPools.txt named
+#    as the window names it;
 #  - Write then Esc with the output held: the window stays up until the
 #    write has failed, says so in a message box, then goes.
 #
 #   bash testing/window_write_test.sh WINE_SCRIPT WINDOW_EXE TOVRAND_EXE \
 #        AT_STEP_EXE SAMPLE_DIR
-# AT_STEP_EXE is the Windows tovrand_at_step.exe, which holds a file open.
+# AT_STEP_EXE is the Windows tovrand_at_step.exe, which holds a file open;
+# tovdiff.exe is the one beside TOVRAND_EXE.
 set -euo pipefail
 
 wine_script=$(realpath "$1") window_exe=$(realpath "$2")
@@ -226,3 +230,24 @@ let_go "$folder"
 kill "$window_pid" 2>/dev/null || true
 wait "$window_pid" 2>/dev/null || true
 echo "ok: Esc while a write ran kept the window up; its failure was said before it went"
+
+# tovdiff's warnings, as the window says them.
+folder="$work/warned"
+data_folder "$folder"
+printf 'ab' >>"$folder/FPools.txt"
+start_window "$folder" g 100 80 50 60
+await_log "preview: "
+press alt+w
+await_log "write: New FPools.txt has been placed in Output folder"
+close_window
+(cd "$folder" && "$wine_script" exec "$(dirname "$tovrand_exe")/tovdiff.exe" \
+   >"$work/tovdiff.out" 2>&1) || fail "tovdiff.exe: $(cat "$work/tovdiff.out")"
+said=$(grep '^warning: ' "$log" | sed 's/^warning: //')
+expected=$(tr -d '\r' <"$work/tovdiff.out" | grep '^Warning: ' |
+             sed 's#Output/FPools.txt#Output\\FPools.txt#')
+[ -n "$said" ] || fail "the window gave no warning of a part record"
+[ "$said" = "$expected" ] ||
+  fail "the window's warnings are not tovdiff.exe's: '$said' // '$expected'"
+grep -qxF 'warning: Warning: Output\FPools.txt: 15266 bytes are not a whole number of 424-byte records' "$log" ||
+  fail "the window did not name the output Output\FPools.txt"
+echo "ok: the window's warnings are tovdiff.exe's"

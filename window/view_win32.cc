@@ -889,6 +889,7 @@ class View {
         " [" + std::to_string(GetTickCount64() - asked_) + " ms]";
     if (ok) {
       Log("preview", {ChangesLine(*preview_) + took});
+      if (!preview_->warnings.empty()) Log("warning", preview_->warnings);
     } else {
       Log("refused", preview_->failure);
     }
