@@ -1,8 +1,8 @@
 // tovrand: rescales the tank and infantry quantities of one side's pools in
 // the game's FPools file. See README.md.
 
-#include "app/run.h"
-#include "base/console.h"
+#include "run/run.h"
+#include "console/console.h"
 
 int main(int argc, char** argv) {
   return tovrand::RunOnConsole(tovrand::Run, argc, argv);

@@ -1,6 +1,6 @@
 // tovdiff: shows what a tovrand run changed in FPools. See README.md.
 
-#include "base/console.h"
+#include "console/console.h"
 #include "report/command_line.h"
 
 #ifdef _WIN32

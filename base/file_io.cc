@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "base/platform.h"
-#include "base/temp_file.h"
 
 namespace tovrand {
 
@@ -98,15 +97,6 @@ std::string ReadFailureLine(ReadResult result, const std::string& path) {
       break;
   }
   return "Cannot open " + path;
-}
-
-bool WriteFileAtomically(const std::string& path, const unsigned char* data,
-                         size_t size) {
-  RemoveLeftovers(path);
-  ReplacedFile replaced;
-  if (!InspectTarget(path, &replaced)) return false;
-  TempFile temp;  // removed by its destructor unless committed
-  return temp.Create(path) && temp.Write(data, size) && temp.Commit(replaced);
 }
 
 }  // namespace tovrand

@@ -63,16 +63,6 @@ constexpr size_t kMaxInputSize = 2147483647;
 // Not for kOk.
 std::string ReadFailureLine(ReadResult result, const std::string& path);
 
-// Replaces the file at `path` with `size` bytes from `data`, or leaves it as
-// it was. Leftovers of earlier runs that were stopped are removed first. A
-// file at `path` that this user could not open for writing is left alone
-// (false); a replaced file keeps its permissions. The bytes go to a new
-// temporary file beside `path` (base/temp_file.h); every write and the sync
-// to disk are checked, and only then is the temporary file renamed over
-// `path`. On any failure, or an interrupt, the temporary file is removed.
-[[nodiscard]] bool WriteFileAtomically(const std::string& path,
-                                       const unsigned char* data, size_t size);
-
 }  // namespace tovrand
 
 #endif  // TOVRAND_BASE_FILE_IO_H_

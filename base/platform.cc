@@ -29,6 +29,10 @@ bool MayHave(size_t size, bool growing) {
 
 }  // namespace
 
+std::string InFolder(const std::string& folder, const std::string& name) {
+  return folder.empty() ? name : folder + kPathSeparator + name;
+}
+
 void SetFileBufferHook(bool (*may_have)(size_t size, bool growing)) {
   g_file_buffer_hook = may_have;
 }

@@ -14,6 +14,10 @@ namespace tovrand {
 // The directory separator: '\\' on Windows, '/' elsewhere.
 extern const char kPathSeparator;
 
+// `name` in `folder` joined by the separator; `name` alone when `folder` is
+// empty (the current directory).
+std::string InFolder(const std::string& folder, const std::string& name);
+
 // What tells a file's contents at one moment from another: its size in
 // bytes and its last-write time, in the finest unit the system keeps
 // (nanoseconds on POSIX systems, 100 ns on Windows).

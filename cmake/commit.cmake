@@ -1,17 +1,12 @@
 # Names the commit a build is made from, in a header for the programs and a
-# text file for the packages' README.txt, each rewritten only when what it
+# text file for the packages' README.txt, each written only when what it
 # says changes. Run in script mode at configure time and at every build:
 #   cmake -DSOURCE_DIR=<tree> -DHEADER=<commit.h> -DTEXT=<commit.txt>
 #         -P commit.cmake
 # The commit is the full hash of the tree's HEAD, followed by "-modified"
 # when a tracked file differs from it (such a build cannot be made again
 # from the commit), or "unknown" without git or a repository.
-
 cmake_minimum_required(VERSION 3.25)
-
-include(${CMAKE_CURRENT_LIST_DIR}/script_args.cmake)
-require_script_args(VARS SOURCE_DIR HEADER TEXT)
-
 set(commit unknown)
 find_program(GIT git)
 if(GIT)
@@ -28,25 +23,14 @@ if(GIT)
     endif()
   endif()
 endif()
-
-function(write_if_changed path text)
-  if(EXISTS "${path}")
-    file(READ "${path}" old)
-    if(old STREQUAL text)
-      return()
-    endif()
-  endif()
-  file(WRITE "${path}" "${text}")
-endfunction()
-
-write_if_changed("${HEADER}" "#ifndef TOVRAND_BASE_COMMIT_H_
+file(CONFIGURE OUTPUT "${HEADER}" @ONLY CONTENT "#ifndef TOVRAND_BASE_COMMIT_H_
 #define TOVRAND_BASE_COMMIT_H_
 
 // Made by cmake/commit.cmake: the commit this build is made from.
 namespace tovrand {
-constexpr char kCommit[] = \"${commit}\";
+constexpr char kCommit[] = \"@commit@\";
 }  // namespace tovrand
 
 #endif  // TOVRAND_BASE_COMMIT_H_
 ")
-write_if_changed("${TEXT}" "${commit}")
+file(CONFIGURE OUTPUT "${TEXT}" @ONLY CONTENT "@commit@")

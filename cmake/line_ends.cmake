@@ -7,9 +7,6 @@
 
 cmake_minimum_required(VERSION 3.25)
 
-include(${CMAKE_CURRENT_LIST_DIR}/script_args.cmake)
-require_script_args(VARS IN OUT LINE_END COMMIT_FILE
-  FILES "${IN}" "${COMMIT_FILE}")
 
 file(READ "${IN}" text)
 file(READ "${COMMIT_FILE}" commit)

@@ -1,7 +1,5 @@
 # Cross-compiles for 64-bit Windows with MinGW-w64, the POSIX-threads
-# flavour of Debian's g++-mingw-w64-x86-64-posix:
-#   cmake -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake ...
-# (the `windows` configure preset does this).
+# flavour of Debian's g++-mingw-w64-x86-64-posix (the `windows` preset).
 
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)

@@ -1,45 +1,33 @@
-# Runs after each CPack generator (CPACK_POST_BUILD_SCRIPTS), before
-# write_checksums.cmake: makes the archive CPack just made again, from what
-# CPack staged for it, so that every build of a commit gives the same bytes,
-# whoever builds it, in whatever folder, at whatever time. CPack's own
-# archives carry the builder's user and group, and its zip the files'
-# access and change times. These hold:
-#  - the files only, in byte order of their names, under the one folder
-#    named like the archive;
-#  - permissions 0755 for programs and scripts, 0644 for the rest;
-#  - one time for every file: SOURCE_DATE_EPOCH when it is set, else the
-#    time of the source tree's last commit;
-#  - in the tarball (GNU tar, ustar), owner and group 0 with no names, and
-#    a gzip header with no name and no time (gzip -n);
-#  - in the zip (Info-ZIP zip -X), no extra fields: no owner, no times but
-#    the DOS one, written in UTC.
-
+# Runs after each CPack generator (CPACK_POST_BUILD_SCRIPTS): makes the
+# archive CPack just made again from what it staged, the same bytes from
+# every build of a commit, by anyone, anywhere, at any time (CPack's own
+# carry the builder's user and group, its zip the access and change times):
+#  - the files only, in byte order of their names, under one folder named
+#    like the archive; 0755 for programs and scripts, 0644 for the rest;
+#  - one time for every file: SOURCE_DATE_EPOCH when set, else the time of
+#    the source tree's last commit;
+#  - the tarball (GNU tar, ustar) with owner and group 0 and no names, and
+#    gzip -n (no name, no time); the zip (Info-ZIP zip -X) with no extra
+#    fields: no owner, no times but the DOS one, in UTC.
+# Then writes SHA256SUMS beside the archives.
 cmake_minimum_required(VERSION 3.25)
 
-if(DEFINED ENV{SOURCE_DATE_EPOCH})
-  set(epoch "$ENV{SOURCE_DATE_EPOCH}")
-  if(NOT epoch MATCHES "^[0-9]+$")
-    message(FATAL_ERROR "SOURCE_DATE_EPOCH is \"${epoch}\": it must be a"
-      " time in seconds since 1970")
-  endif()
-else()
-  execute_process(
-    COMMAND git -C "${CPACK_TOVRAND_SOURCE_DIR}" log -1 --format=%ct
-    OUTPUT_VARIABLE epoch ERROR_VARIABLE git_error RESULT_VARIABLE status
-    OUTPUT_STRIP_TRAILING_WHITESPACE)
-  if(NOT status EQUAL 0 OR NOT epoch MATCHES "^[0-9]+$")
-    message(FATAL_ERROR "The release's files take the time of its commit,"
-      " and git found none in ${CPACK_TOVRAND_SOURCE_DIR} (${status}:"
-      " ${git_error}): build from a git clone, or set SOURCE_DATE_EPOCH")
-  endif()
+set(epoch "$ENV{SOURCE_DATE_EPOCH}")
+if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
+  execute_process(COMMAND git -C "${CPACK_TOVRAND_SOURCE_DIR}" log -1 --format=%ct
+    OUTPUT_VARIABLE epoch ERROR_VARIABLE git_error OUTPUT_STRIP_TRAILING_WHITESPACE)
+endif()
+if(NOT epoch MATCHES "^[0-9]+$")
+  message(FATAL_ERROR "The release's files take the time of its commit, and"
+    " git found none in ${CPACK_TOVRAND_SOURCE_DIR} (${git_error}): build from"
+    " a git clone, or set SOURCE_DATE_EPOCH to seconds since 1970, not \"${epoch}\"")
 endif()
 
 # The folder CPack staged the archive's one folder in, and that folder.
 set(staged "${CPACK_TEMPORARY_DIRECTORY}")
 get_filename_component(top "${staged}" DIRECTORY)
 get_filename_component(folder "${staged}" NAME)
-file(GLOB_RECURSE files LIST_DIRECTORIES false RELATIVE "${top}"
-  "${staged}/*")
+file(GLOB_RECURSE files LIST_DIRECTORIES false RELATIVE "${top}" "${staged}/*")
 list(SORT files)
 if(NOT files)
   message(FATAL_ERROR "CPack staged nothing in ${staged}")
@@ -81,3 +69,20 @@ else()
   message(FATAL_ERROR "No reproducible archive for ${CPACK_GENERATOR}")
 endif()
 file(RENAME "${made}" "${archive}")
+
+# SHA256SUMS beside the archives, one line for each of the two that exists,
+# as `sha256sum -c` reads it. The archive just made is still in CPack's
+# work folder, and reaches the output folder under the same name.
+get_filename_component(made_name "${archive}" NAME)
+set(lines "")
+foreach(name IN ITEMS "${CPACK_TOVRAND_ZIP_NAME}.zip" "${CPACK_TOVRAND_TGZ_NAME}.tar.gz")
+  set(path "${CPACK_OUTPUT_FILE_PREFIX}/${name}")
+  if(name STREQUAL made_name)
+    set(path "${archive}")
+  endif()
+  if(EXISTS "${path}")
+    file(SHA256 "${path}" hash)
+    string(APPEND lines "${hash}  ${name}\n")
+  endif()
+endforeach()
+file(WRITE "${CPACK_OUTPUT_FILE_PREFIX}/SHA256SUMS" "${lines}")

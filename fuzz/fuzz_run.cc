@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "app/run.h"
+#include "run/run.h"
 #include "fuzz/output_check.h"
 #include "fuzz/run_input.h"
 #include "report/command_line.h"

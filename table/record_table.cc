@@ -3,6 +3,8 @@
 #include <cstring>
 #include <utility>
 
+#include "replace/replace.h"
+
 namespace tovrand {
 
 void RecordTable::SetLayout(int32_t record_size,

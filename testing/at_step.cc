@@ -1,5 +1,5 @@
 // tovrand_at_step: tovrand with a test's hand in one step of the
-// replacement of its output (TempFileStep, base/temp_file.h), so that a
+// replacement of its output (TempFileStep, replace/temp_file.h), so that a
 // test reaches each moment an interrupt or another program may come at on
 // every run, not by chance.
 //
@@ -32,10 +32,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/run.h"
-#include "base/console.h"
-#include "base/interrupt.h"
-#include "base/temp_file.h"
+#include "run/run.h"
+#include "console/console.h"
+#include "replace/interrupt.h"
+#include "replace/temp_file.h"
 
 #ifdef _WIN32
 #include <windows.h>

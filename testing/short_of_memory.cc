@@ -16,8 +16,8 @@
 #include <new>
 #include <string>
 
-#include "app/run.h"
-#include "base/console.h"
+#include "run/run.h"
+#include "console/console.h"
 #include "report/command_line.h"
 #include "testing/file_buffer_shortage.h"
 

@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "base/temp_file.h"
+#include "replace/temp_file.h"
 #include "pool/team_types.h"
 
 namespace fs = std::filesystem;

@@ -5,9 +5,9 @@
 #include <string_view>
 #include <utility>
 
-#include "app/run.h"
+#include "run/run.h"
 #include "base/platform.h"
-#include "base/temp_file.h"
+#include "replace/temp_file.h"
 #include "pool/scale_fpools.h"
 #include "report/diff.h"
 
@@ -33,11 +33,6 @@ std::array<const char*, 6> Arguments(const WindowValues& values) {
 }
 
 constexpr char kWriteFailed[] = "Failed to write FPools.txt to Output folder";
-
-// `name` in `folder`.
-std::string InFolder(const std::string& folder, const char* name) {
-  return folder + kPathSeparator + name;
-}
 
 // tovrand's lines, as the window shows them: a run in the current
 // directory says it cannot open Tables.ini "in current directory", which

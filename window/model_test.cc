@@ -400,7 +400,7 @@ TEST(WindowModelTest, TheWindowSaysEveryWarningTovdiffGives) {
 
 // What a Write leaves in Output, by what stands there, from a data folder
 // that is not the current directory: tovrand's lines, then the window's
-// line of why (the same table runs through tovrand, app/e2e_test.cc).
+// line of why (the same table runs through tovrand, testing/e2e_test.cc).
 TEST(WindowModelTest, WhatAWriteLeavesInOutput) {
   for (const testdata::OutputCase& c : testdata::kOutputCases) {
     SCOPED_TRACE(c.what);

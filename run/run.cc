@@ -1,4 +1,4 @@
-#include "app/run.h"
+#include "run/run.h"
 
 #include <string>
 
@@ -11,11 +11,6 @@
 namespace tovrand {
 
 namespace {
-
-// `name` in `folder`, or in the current directory for "".
-std::string InFolder(const std::string& folder, const std::string& name) {
-  return folder.empty() ? name : folder + kPathSeparator + name;
-}
 
 // Loads one data file into its table. A table whose section Tables.ini
 // lacks has no record size, so its records could not be counted: that is

@@ -1,11 +1,11 @@
-#include "base/console.h"
+#include "console/console.h"
 
 #include <new>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "base/interrupt.h"
+#include "replace/interrupt.h"
 #include "base/line_writer.h"
 #include "base/platform.h"
 

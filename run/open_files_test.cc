@@ -13,7 +13,7 @@
 #include <set>
 #include <string>
 
-#include "app/run.h"
+#include "run/run.h"
 #include "table/layout_reader.h"
 #include "table/record_table.h"
 #include "testing/collected_messages.h"

@@ -1,11 +1,11 @@
-#include "base/temp_file.h"
+#include "replace/temp_file.h"
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 
 #include "base/platform.h"
-#include "base/temp_file_platform.h"
+#include "replace/temp_file_platform.h"
 
 namespace tovrand {
 

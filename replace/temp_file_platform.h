@@ -1,5 +1,5 @@
-#ifndef TOVRAND_BASE_TEMP_FILE_PLATFORM_H_
-#define TOVRAND_BASE_TEMP_FILE_PLATFORM_H_
+#ifndef TOVRAND_REPLACE_TEMP_FILE_PLATFORM_H_
+#define TOVRAND_REPLACE_TEMP_FILE_PLATFORM_H_
 
 // Between temp_file.cc, which holds what the temporary file does the same
 // everywhere, and the one of temp_file_posix.cc and temp_file_windows.cc
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "base/temp_file.h"
+#include "replace/temp_file.h"
 
 namespace tovrand {
 
@@ -41,4 +41,4 @@ void RemoveIfUnheld(const std::string& path);
 
 }  // namespace tovrand
 
-#endif  // TOVRAND_BASE_TEMP_FILE_PLATFORM_H_
+#endif  // TOVRAND_REPLACE_TEMP_FILE_PLATFORM_H_

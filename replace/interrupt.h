@@ -1,5 +1,5 @@
-#ifndef TOVRAND_BASE_INTERRUPT_H_
-#define TOVRAND_BASE_INTERRUPT_H_
+#ifndef TOVRAND_REPLACE_INTERRUPT_H_
+#define TOVRAND_REPLACE_INTERRUPT_H_
 
 namespace tovrand {
 
@@ -10,7 +10,7 @@ namespace tovrand {
 // program as an interrupted one, never with status 0: by that signal
 // (status 130, 143 or 129 in a shell), or with STATUS_CONTROL_C_EXIT on
 // Windows, whatever the default handling there would give. First it removes
-// the temporary file the program is writing (base/temp_file.h); while that
+// the temporary file the program is writing (replace/temp_file.h); while that
 // file is being created or renamed over its target, the interrupt waits for
 // that step to finish. Once the file has replaced its target, the program
 // has done its work: an interrupt no longer ends it, and it goes on to say
@@ -20,7 +20,7 @@ namespace tovrand {
 // background job) stays ignored.
 
 // Takes over the interrupts for the rest of the process. Every program's
-// main calls it (base/console.h) before anything else.
+// main calls it (console/console.h) before anything else.
 void HandleInterrupts();
 
 // How many interrupts have reached the handler so far. On Windows the
@@ -30,4 +30,4 @@ int InterruptsReceived();
 
 }  // namespace tovrand
 
-#endif  // TOVRAND_BASE_INTERRUPT_H_
+#endif  // TOVRAND_REPLACE_INTERRUPT_H_

@@ -1,5 +1,5 @@
-#ifndef TOVRAND_BASE_CONSOLE_H_
-#define TOVRAND_BASE_CONSOLE_H_
+#ifndef TOVRAND_CONSOLE_CONSOLE_H_
+#define TOVRAND_CONSOLE_CONSOLE_H_
 
 #include "base/messages.h"
 
@@ -9,7 +9,7 @@ namespace tovrand {
 // returns the exit status.
 using ProgramBody = int (*)(int argc, const char* const* argv, Messages* out);
 
-// What each program's main does: takes over interrupts (base/interrupt.h),
+// What each program's main does: takes over interrupts (replace/interrupt.h),
 // runs `body` with its lines going to standard output in large blocks
 // (base/line_writer.h), each line ended by CR LF on Windows and LF
 // elsewhere, turns an exception into one line and status 1 so that none
@@ -38,4 +38,4 @@ int RunTextOnConsole(ProgramBody body, const char* out_of_memory, int argc,
 
 }  // namespace tovrand
 
-#endif  // TOVRAND_BASE_CONSOLE_H_
+#endif  // TOVRAND_CONSOLE_CONSOLE_H_

@@ -1,5 +1,5 @@
-#ifndef TOVRAND_BASE_TEMP_FILE_H_
-#define TOVRAND_BASE_TEMP_FILE_H_
+#ifndef TOVRAND_REPLACE_TEMP_FILE_H_
+#define TOVRAND_REPLACE_TEMP_FILE_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -26,7 +26,7 @@ namespace tovrand {
 //
 // An interrupt removes the temporary file before the process ends as an
 // interrupted one, and waits while it is created or renamed; once it has
-// replaced its target, the run has succeeded (base/interrupt.h). A file size
+// replaced its target, the run has succeeded (replace/interrupt.h). A file size
 // limit is a failed write, like a full disk.
 
 // What a replacement keeps of the file it replaces.
@@ -120,4 +120,4 @@ std::string NextTempName(const std::string& target);
 
 }  // namespace tovrand
 
-#endif  // TOVRAND_BASE_TEMP_FILE_H_
+#endif  // TOVRAND_REPLACE_TEMP_FILE_H_

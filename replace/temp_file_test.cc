@@ -1,4 +1,4 @@
-#include "base/temp_file.h"
+#include "replace/temp_file.h"
 
 #include <grp.h>
 #include <gtest/gtest.h>
@@ -17,7 +17,8 @@
 #include <vector>
 
 #include "base/file_io.h"
-#include "base/interrupt.h"
+#include "replace/interrupt.h"
+#include "replace/replace.h"
 #include "testing/files.h"
 #include "testing/scratch_dir.h"
 

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "base/interrupt.h"
-#include "base/temp_file.h"
+#include "replace/interrupt.h"
+#include "replace/temp_file.h"
 #include "base/platform.h"
-#include "base/temp_file_platform.h"
+#include "replace/temp_file_platform.h"
 
 namespace tovrand {
 

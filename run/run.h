@@ -1,5 +1,5 @@
-#ifndef TOVRAND_APP_RUN_H_
-#define TOVRAND_APP_RUN_H_
+#ifndef TOVRAND_RUN_RUN_H_
+#define TOVRAND_RUN_RUN_H_
 
 #include <functional>
 #include <string>
@@ -57,4 +57,4 @@ struct RunValues {
 
 }  // namespace tovrand
 
-#endif  // TOVRAND_APP_RUN_H_
+#endif  // TOVRAND_RUN_RUN_H_
