@@ -27,14 +27,16 @@ endif()
 # an edit of the source shows in the next package.
 if(WIN32)
   set(tovrand_line_end CRLF)
-  set(tovrand_text_sources release/README.txt LICENSE CHANGELOG.md
-    release/run-example.bat)
-  set(tovrand_text_names README.txt LICENSE.txt CHANGELOG.txt run-example.bat)
+  set(tovrand_text_sources release/README.txt release/MANUAL.txt LICENSE
+    CHANGELOG.md release/run-example.bat)
+  set(tovrand_text_names README.txt MANUAL.txt LICENSE.txt CHANGELOG.txt
+    run-example.bat)
 else()
   set(tovrand_line_end LF)
-  set(tovrand_text_sources release/README.txt LICENSE CHANGELOG.md
-    release/run-example.sh)
-  set(tovrand_text_names README.txt LICENSE CHANGELOG.md run-example.sh)
+  set(tovrand_text_sources release/README.txt release/MANUAL.txt LICENSE
+    CHANGELOG.md release/run-example.sh)
+  set(tovrand_text_names README.txt MANUAL.txt LICENSE CHANGELOG.md
+    run-example.sh)
 endif()
 set(tovrand_package_texts "")
 foreach(source name IN ZIP_LISTS tovrand_text_sources tovrand_text_names)

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -34,6 +35,12 @@ const Args kArgs = {"g", "100", "80", "50", "60"};  // the scripts' values
 const char kSuccess[] = "New FPools.txt has been placed in Output folder\n";
 const char kWriteFailed[] = "Failed to write FPools.txt to Output folder\n";
 
+// A text file of a package, and the file of the source tree it is made of.
+struct Text {
+  std::string name;
+  std::string source;
+};
+
 struct Package {
   std::string name;  // the archive's name without extension; its folder
   std::string archive;
@@ -41,7 +48,7 @@ struct Package {
   // Every entry and its permission bits. Folders end in / and have no bits
   // here: the archives hold none, unpacking makes them.
   std::map<std::string, std::string> modes;
-  std::vector<std::string> texts;
+  std::vector<Text> texts;
   std::string script;
   std::string tovrand;
   std::string tovdiff;
@@ -57,10 +64,15 @@ const Package kZip = {
      {TOVRAND_ZIP_NAME "/tovdiff.exe", "0755"},
      {TOVRAND_ZIP_NAME "/tovrand-window.exe", "0755"},
      {TOVRAND_ZIP_NAME "/README.txt", "0644"},
+     {TOVRAND_ZIP_NAME "/MANUAL.txt", "0644"},
      {TOVRAND_ZIP_NAME "/LICENSE.txt", "0644"},
      {TOVRAND_ZIP_NAME "/CHANGELOG.txt", "0644"},
      {TOVRAND_ZIP_NAME "/run-example.bat", "0644"}},
-    {"README.txt", "LICENSE.txt", "CHANGELOG.txt", "run-example.bat"},
+    {{"README.txt", "release/README.txt"},
+     {"MANUAL.txt", "release/MANUAL.txt"},
+     {"LICENSE.txt", "LICENSE"},
+     {"CHANGELOG.txt", "CHANGELOG.md"},
+     {"run-example.bat", "release/run-example.bat"}},
     "run-example.bat",
     "tovrand.exe",
     "tovdiff.exe",
@@ -75,10 +87,15 @@ const Package kTarball = {
      {TOVRAND_TGZ_NAME "/tovrand", "0755"},
      {TOVRAND_TGZ_NAME "/tovdiff", "0755"},
      {TOVRAND_TGZ_NAME "/README.txt", "0644"},
+     {TOVRAND_TGZ_NAME "/MANUAL.txt", "0644"},
      {TOVRAND_TGZ_NAME "/LICENSE", "0644"},
      {TOVRAND_TGZ_NAME "/CHANGELOG.md", "0644"},
      {TOVRAND_TGZ_NAME "/run-example.sh", "0755"}},
-    {"README.txt", "LICENSE", "CHANGELOG.md", "run-example.sh"},
+    {{"README.txt", "release/README.txt"},
+     {"MANUAL.txt", "release/MANUAL.txt"},
+     {"LICENSE", "LICENSE"},
+     {"CHANGELOG.md", "CHANGELOG.md"},
+     {"run-example.sh", "release/run-example.sh"}},
     "run-example.sh",
     "tovrand",
     "tovdiff",
@@ -130,6 +147,16 @@ std::string Unprinted(const Package& package, const std::string& out) {
   EXPECT_EQ(LineEnds(out), "CR LF") << out;
   std::string text;
   for (char c : out) {
+    if (c != '\r') text += c;
+  }
+  return text;
+}
+
+// A file of the source tree, `path` relative to its top, with LF line ends
+// whatever the checkout gave it.
+std::string SourceText(const std::string& path) {
+  std::string text;
+  for (char c : ReadFile(std::string(TOVRAND_SOURCE_DIR) + "/" + path)) {
     if (c != '\r') text += c;
   }
   return text;
@@ -537,15 +564,61 @@ TEST(PackageTest, TextsHaveTheirPlatformsLineEnds) {
   for (const Package* package : kPackages) {
     SCOPED_TRACE(package->archive);
     const Unpacked unpacked(*package);
-    for (const std::string& text : package->texts) {
-      EXPECT_EQ(LineEnds(ReadFile(unpacked.Folder() + "/" + text)),
+    for (const Text& text : package->texts) {
+      EXPECT_EQ(LineEnds(ReadFile(unpacked.Folder() + "/" + text.name)),
                 package->windows ? "CR LF" : "LF")
-          << text;
+          << text.name;
     }
     const std::string licence = ReadFile(
         unpacked.Folder() + (package->windows ? "/LICENSE.txt" : "/LICENSE"));
     EXPECT_NE(licence.find("Copyright (c) 2026 the tovrand developers"),
               std::string::npos);
+  }
+}
+
+// Each text is its source, whatever the source's own line ends, with the
+// platform's line ends and the commit in place of @COMMIT@: no text is
+// another's, cut short or changed on the way.
+TEST(PackageTest, TextsAreTheirSources) {
+  const std::string commit = ReadFile(TOVRAND_COMMIT_FILE);
+  for (const Package* package : kPackages) {
+    SCOPED_TRACE(package->archive);
+    const Unpacked unpacked(*package);
+    for (const Text& text : package->texts) {
+      std::string source = SourceText(text.source);
+      if (source.empty() || source.back() != '\n') source += '\n';
+      for (size_t at = source.find("@COMMIT@"); at != std::string::npos;
+           at = source.find("@COMMIT@", at + commit.size())) {
+        source.replace(at, std::string("@COMMIT@").size(), commit);
+      }
+      EXPECT_TRUE(ReadFile(unpacked.Folder() + "/" + text.name) ==
+                  Printed(*package, source))
+          << text.name << " is not made of " << text.source;
+    }
+  }
+}
+
+// The guides are read in Notepad or a terminal: ASCII, no tabs, lines of
+// at most 78 columns, and README.txt fits on a screen or two.
+TEST(PackageTest, GuidesFitTheScreen) {
+  const struct {
+    std::string source;
+    size_t most_lines;
+  } kGuides[] = {
+      {"release/README.txt", 150},
+      {"release/MANUAL.txt", std::string::npos},
+  };
+  for (const auto& guide : kGuides) {
+    SCOPED_TRACE(guide.source);
+    const std::vector<std::string> lines = Lines(SourceText(guide.source));
+    EXPECT_LE(lines.size(), guide.most_lines);
+    for (size_t i = 0; i < lines.size(); ++i) {
+      EXPECT_LE(lines[i].size(), 78u) << "line " << i + 1 << ": " << lines[i];
+      EXPECT_TRUE(std::all_of(lines[i].begin(), lines[i].end(),
+                              [](char c) { return c >= ' ' && c <= '~'; }))
+          << "line " << i + 1 << " holds a tab or a byte outside ASCII: "
+          << lines[i];
+    }
   }
 }
 
