@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -222,7 +223,7 @@ class Unpacked {
                    env + " TOVRAND_NO_PAUSE=1 " + Wine() + " exec cmd /c",
                    {WindowsPath(script)});
     }
-    return RunIn(Elsewhere(), ShellQuote(script), {});
+    return RunIn(Elsewhere(), env + " " + ShellQuote(script), {});
   }
 
   // Runs one of the package's programs in its folder.
@@ -739,19 +740,63 @@ TEST(PackageTest, TheBatchFileFindsAFolderNamedInEitherCodePage) {
 }
 
 // Under Wine a run stopped as it starts may end with status 0, having
-// done and said nothing: the batch file takes only the success line for
-// success. Here a stand-in for tovrand.exe ends so.
-TEST(PackageTest, TheBatchFileTakesOnlyTheSuccessLineForSuccess) {
-  const Unpacked unpacked(kZip);
+// done and said nothing: the example scripts take only the success line
+// for success. A run that failed, here interrupted as it writes, passes
+// its own status on. A stand-in for tovrand (testing/at_step.cc) ends so.
+TEST(PackageTest, ExampleScriptsTakeOnlyTheSuccessLineForSuccess) {
+  const std::string kNoSuccessLine =
+      "tovrand did not print its success line: this run did not succeed\n";
+  const struct {
+    const Package* package;
+    std::string stand_in;
+    std::string step;  // TOVRAND_AT_STEP: where, and what it does there
+    int status;
+    std::string out;
+  } kCases[] = {
+      {&kZip, TOVRAND_AT_STEP_WINDOWS_EXE, "start exit", 1, kNoSuccessLine},
+      {&kTarball, TOVRAND_AT_STEP_EXE, "start exit", 1, kNoSuccessLine},
+      // STATUS_CONTROL_C_EXIT's low byte, as Wine gives it; 128 + SIGINT.
+      {&kZip, TOVRAND_AT_STEP_WINDOWS_EXE, "write int", 0xC000013A & 0xFF, ""},
+      {&kTarball, TOVRAND_AT_STEP_EXE, "write int", 128 + SIGINT, ""},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.package->archive + " " + c.step);
+    const Unpacked unpacked(*c.package);
+    unpacked.AddSampleData();
+    fs::copy_file(c.stand_in, unpacked.Folder() + "/" + c.package->tovrand,
+                  fs::copy_options::overwrite_existing);
+    const ProcessResult r =
+        unpacked.RunScript("TOVRAND_AT_STEP=" + ShellQuote(c.step));
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.out, Printed(*c.package, c.out));
+    EXPECT_EQ(r.err, "");
+    EXPECT_FALSE(fs::exists(unpacked.Folder() + "/Output/FPools.txt"));
+  }
+}
+
+// Ctrl-C in a terminal reaches the script and tovrand alike. One that
+// comes once tovrand has replaced the output does not stop tovrand: the
+// shell script still shows its success line, then ends as interrupted,
+// without tovdiff. The stand-in pauses just after its output is in place.
+TEST(PackageTest, TheShellScriptShowsTheSuccessLineOfARunInterruptedLate) {
+  const Unpacked unpacked(kTarball);
   unpacked.AddSampleData();
-  fs::copy_file(TOVRAND_AT_STEP_WINDOWS_EXE, unpacked.Folder() + "/tovrand.exe",
+  fs::copy_file(TOVRAND_AT_STEP_EXE, unpacked.Folder() + "/tovrand",
                 fs::copy_options::overwrite_existing);
-  const ProcessResult r = unpacked.RunScript("TOVRAND_AT_STEP='start exit'");
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out,
-            "tovrand did not print its success line: this run did not "
-            "succeed\r\n");
+  // setsid: the script leads a process group of its own, as in a terminal.
+  BackgroundRun run(unpacked.Elsewhere(),
+                    "env TOVRAND_AT_STEP='renamed pause' setsid " +
+                        ShellQuote(unpacked.Folder() + "/run-example.sh"),
+                    {});
+  ASSERT_TRUE(WaitForFile(unpacked.Folder(), "paused"));
+  kill(-run.pid(), SIGINT);
+  run.CloseInput();
+  const ProcessResult r = run.Wait();
+  EXPECT_EQ(r.signal, SIGINT);
+  EXPECT_EQ(r.out, kSuccess);
   EXPECT_EQ(r.err, "");
+  EXPECT_EQ(ReadFile(unpacked.Folder() + "/Output/FPools.txt"),
+            ReferenceOutput(kArgs));
 }
 
 // Each package names the commit it was built from, in README.txt and in
