@@ -21,12 +21,12 @@ endif()
 # and naming the commit (cmake/line_ends.cmake), made at build time.
 if(WIN32)
   set(tovrand_line_end CRLF)
-  set(tovrand_texts release/README.txt README.txt LICENSE LICENSE.txt
-    CHANGELOG.md CHANGELOG.txt release/run-example.bat run-example.bat)
+  set(tovrand_texts release/README.txt README.txt release/MANUAL.txt MANUAL.txt
+    LICENSE LICENSE.txt CHANGELOG.md CHANGELOG.txt release/run-example.bat run-example.bat)
 else()
   set(tovrand_line_end LF)
-  set(tovrand_texts release/README.txt README.txt LICENSE LICENSE
-    CHANGELOG.md CHANGELOG.md release/run-example.sh run-example.sh)
+  set(tovrand_texts release/README.txt README.txt release/MANUAL.txt MANUAL.txt
+    LICENSE LICENSE CHANGELOG.md CHANGELOG.md release/run-example.sh run-example.sh)
 endif()
 set(tovrand_package_texts "")
 set(commit_file "${CMAKE_CURRENT_BINARY_DIR}/generated/commit.txt")

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -34,6 +36,12 @@ const Args kArgs = {"g", "100", "80", "50", "60"};  // the scripts' values
 const char kSuccess[] = "New FPools.txt has been placed in Output folder\n";
 const char kWriteFailed[] = "Failed to write FPools.txt to Output folder\n";
 
+// A text file of a package, and the file of the source tree it is made of.
+struct Text {
+  std::string name;
+  std::string source;
+};
+
 struct Package {
   std::string name;  // the archive's name without extension; its folder
   std::string archive;
@@ -41,7 +49,7 @@ struct Package {
   // Every entry and its permission bits. Folders end in / and have no bits
   // here: the archives hold none, unpacking makes them.
   std::map<std::string, std::string> modes;
-  std::vector<std::string> texts;
+  std::vector<Text> texts;
   std::string script;
   std::string tovrand;
   std::string tovdiff;
@@ -57,10 +65,15 @@ const Package kZip = {
      {TOVRAND_ZIP_NAME "/tovdiff.exe", "0755"},
      {TOVRAND_ZIP_NAME "/tovrand-window.exe", "0755"},
      {TOVRAND_ZIP_NAME "/README.txt", "0644"},
+     {TOVRAND_ZIP_NAME "/MANUAL.txt", "0644"},
      {TOVRAND_ZIP_NAME "/LICENSE.txt", "0644"},
      {TOVRAND_ZIP_NAME "/CHANGELOG.txt", "0644"},
      {TOVRAND_ZIP_NAME "/run-example.bat", "0644"}},
-    {"README.txt", "LICENSE.txt", "CHANGELOG.txt", "run-example.bat"},
+    {{"README.txt", "release/README.txt"},
+     {"MANUAL.txt", "release/MANUAL.txt"},
+     {"LICENSE.txt", "LICENSE"},
+     {"CHANGELOG.txt", "CHANGELOG.md"},
+     {"run-example.bat", "release/run-example.bat"}},
     "run-example.bat",
     "tovrand.exe",
     "tovdiff.exe",
@@ -75,10 +88,15 @@ const Package kTarball = {
      {TOVRAND_TGZ_NAME "/tovrand", "0755"},
      {TOVRAND_TGZ_NAME "/tovdiff", "0755"},
      {TOVRAND_TGZ_NAME "/README.txt", "0644"},
+     {TOVRAND_TGZ_NAME "/MANUAL.txt", "0644"},
      {TOVRAND_TGZ_NAME "/LICENSE", "0644"},
      {TOVRAND_TGZ_NAME "/CHANGELOG.md", "0644"},
      {TOVRAND_TGZ_NAME "/run-example.sh", "0755"}},
-    {"README.txt", "LICENSE", "CHANGELOG.md", "run-example.sh"},
+    {{"README.txt", "release/README.txt"},
+     {"MANUAL.txt", "release/MANUAL.txt"},
+     {"LICENSE", "LICENSE"},
+     {"CHANGELOG.md", "CHANGELOG.md"},
+     {"run-example.sh", "release/run-example.sh"}},
     "run-example.sh",
     "tovrand",
     "tovdiff",
@@ -130,6 +148,16 @@ std::string Unprinted(const Package& package, const std::string& out) {
   EXPECT_EQ(LineEnds(out), "CR LF") << out;
   std::string text;
   for (char c : out) {
+    if (c != '\r') text += c;
+  }
+  return text;
+}
+
+// A file of the source tree, `path` relative to its top, with LF line ends
+// whatever the checkout gave it.
+std::string SourceText(const std::string& path) {
+  std::string text;
+  for (char c : ReadFile(std::string(TOVRAND_SOURCE_DIR) + "/" + path)) {
     if (c != '\r') text += c;
   }
   return text;
@@ -195,7 +223,7 @@ class Unpacked {
                    env + " TOVRAND_NO_PAUSE=1 " + Wine() + " exec cmd /c",
                    {WindowsPath(script)});
     }
-    return RunIn(Elsewhere(), ShellQuote(script), {});
+    return RunIn(Elsewhere(), env + " " + ShellQuote(script), {});
   }
 
   // Runs one of the package's programs in its folder.
@@ -537,15 +565,61 @@ TEST(PackageTest, TextsHaveTheirPlatformsLineEnds) {
   for (const Package* package : kPackages) {
     SCOPED_TRACE(package->archive);
     const Unpacked unpacked(*package);
-    for (const std::string& text : package->texts) {
-      EXPECT_EQ(LineEnds(ReadFile(unpacked.Folder() + "/" + text)),
+    for (const Text& text : package->texts) {
+      EXPECT_EQ(LineEnds(ReadFile(unpacked.Folder() + "/" + text.name)),
                 package->windows ? "CR LF" : "LF")
-          << text;
+          << text.name;
     }
     const std::string licence = ReadFile(
         unpacked.Folder() + (package->windows ? "/LICENSE.txt" : "/LICENSE"));
     EXPECT_NE(licence.find("Copyright (c) 2026 the tovrand developers"),
               std::string::npos);
+  }
+}
+
+// Each text is its source, whatever the source's own line ends, with the
+// platform's line ends and the commit in place of @COMMIT@: no text is
+// another's, cut short or changed on the way.
+TEST(PackageTest, TextsAreTheirSources) {
+  const std::string commit = ReadFile(TOVRAND_COMMIT_FILE);
+  for (const Package* package : kPackages) {
+    SCOPED_TRACE(package->archive);
+    const Unpacked unpacked(*package);
+    for (const Text& text : package->texts) {
+      std::string source = SourceText(text.source);
+      if (source.empty() || source.back() != '\n') source += '\n';
+      for (size_t at = source.find("@COMMIT@"); at != std::string::npos;
+           at = source.find("@COMMIT@", at + commit.size())) {
+        source.replace(at, std::string("@COMMIT@").size(), commit);
+      }
+      EXPECT_TRUE(ReadFile(unpacked.Folder() + "/" + text.name) ==
+                  Printed(*package, source))
+          << text.name << " is not made of " << text.source;
+    }
+  }
+}
+
+// The guides are read in Notepad or a terminal: ASCII, no tabs, lines of
+// at most 78 columns, and README.txt fits on a screen or two.
+TEST(PackageTest, GuidesFitTheScreen) {
+  const struct {
+    std::string source;
+    size_t most_lines;
+  } kGuides[] = {
+      {"release/README.txt", 150},
+      {"release/MANUAL.txt", std::string::npos},
+  };
+  for (const auto& guide : kGuides) {
+    SCOPED_TRACE(guide.source);
+    const std::vector<std::string> lines = Lines(SourceText(guide.source));
+    EXPECT_LE(lines.size(), guide.most_lines);
+    for (size_t i = 0; i < lines.size(); ++i) {
+      EXPECT_LE(lines[i].size(), 78u) << "line " << i + 1 << ": " << lines[i];
+      EXPECT_TRUE(std::all_of(lines[i].begin(), lines[i].end(),
+                              [](char c) { return c >= ' ' && c <= '~'; }))
+          << "line " << i + 1 << " holds a tab or a byte outside ASCII: "
+          << lines[i];
+    }
   }
 }
 
@@ -666,19 +740,63 @@ TEST(PackageTest, TheBatchFileFindsAFolderNamedInEitherCodePage) {
 }
 
 // Under Wine a run stopped as it starts may end with status 0, having
-// done and said nothing: the batch file takes only the success line for
-// success. Here a stand-in for tovrand.exe ends so.
-TEST(PackageTest, TheBatchFileTakesOnlyTheSuccessLineForSuccess) {
-  const Unpacked unpacked(kZip);
+// done and said nothing: the example scripts take only the success line
+// for success. A run that failed, here interrupted as it writes, passes
+// its own status on. A stand-in for tovrand (testing/at_step.cc) ends so.
+TEST(PackageTest, ExampleScriptsTakeOnlyTheSuccessLineForSuccess) {
+  const std::string kNoSuccessLine =
+      "tovrand did not print its success line: this run did not succeed\n";
+  const struct {
+    const Package* package;
+    std::string stand_in;
+    std::string step;  // TOVRAND_AT_STEP: where, and what it does there
+    int status;
+    std::string out;
+  } kCases[] = {
+      {&kZip, TOVRAND_AT_STEP_WINDOWS_EXE, "start exit", 1, kNoSuccessLine},
+      {&kTarball, TOVRAND_AT_STEP_EXE, "start exit", 1, kNoSuccessLine},
+      // STATUS_CONTROL_C_EXIT's low byte, as Wine gives it; 128 + SIGINT.
+      {&kZip, TOVRAND_AT_STEP_WINDOWS_EXE, "write int", 0xC000013A & 0xFF, ""},
+      {&kTarball, TOVRAND_AT_STEP_EXE, "write int", 128 + SIGINT, ""},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.package->archive + " " + c.step);
+    const Unpacked unpacked(*c.package);
+    unpacked.AddSampleData();
+    fs::copy_file(c.stand_in, unpacked.Folder() + "/" + c.package->tovrand,
+                  fs::copy_options::overwrite_existing);
+    const ProcessResult r =
+        unpacked.RunScript("TOVRAND_AT_STEP=" + ShellQuote(c.step));
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.out, Printed(*c.package, c.out));
+    EXPECT_EQ(r.err, "");
+    EXPECT_FALSE(fs::exists(unpacked.Folder() + "/Output/FPools.txt"));
+  }
+}
+
+// Ctrl-C in a terminal reaches the script and tovrand alike. One that
+// comes once tovrand has replaced the output does not stop tovrand: the
+// shell script still shows its success line, then ends as interrupted,
+// without tovdiff. The stand-in pauses just after its output is in place.
+TEST(PackageTest, TheShellScriptShowsTheSuccessLineOfARunInterruptedLate) {
+  const Unpacked unpacked(kTarball);
   unpacked.AddSampleData();
-  fs::copy_file(TOVRAND_AT_STEP_WINDOWS_EXE, unpacked.Folder() + "/tovrand.exe",
+  fs::copy_file(TOVRAND_AT_STEP_EXE, unpacked.Folder() + "/tovrand",
                 fs::copy_options::overwrite_existing);
-  const ProcessResult r = unpacked.RunScript("TOVRAND_AT_STEP='start exit'");
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out,
-            "tovrand did not print its success line: this run did not "
-            "succeed\r\n");
+  // setsid: the script leads a process group of its own, as in a terminal.
+  BackgroundRun run(unpacked.Elsewhere(),
+                    "env TOVRAND_AT_STEP='renamed pause' setsid " +
+                        ShellQuote(unpacked.Folder() + "/run-example.sh"),
+                    {});
+  ASSERT_TRUE(WaitForFile(unpacked.Folder(), "paused"));
+  kill(-run.pid(), SIGINT);
+  run.CloseInput();
+  const ProcessResult r = run.Wait();
+  EXPECT_EQ(r.signal, SIGINT);
+  EXPECT_EQ(r.out, kSuccess);
   EXPECT_EQ(r.err, "");
+  EXPECT_EQ(ReadFile(unpacked.Folder() + "/Output/FPools.txt"),
+            ReferenceOutput(kArgs));
 }
 
 // Each package names the commit it was built from, in README.txt and in

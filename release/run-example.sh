@@ -31,10 +31,37 @@ if ! cd -- "$data"; then
   exit 1
 fi
 
+# A run has succeeded only when tovrand says so in its success line: a run
+# stopped before it could say anything may end with status 0 (Wine).
+# tovrand's lines are shown once it has ended, as it printed them: the dot
+# after them keeps the empty lines at their end, which $(...) would drop.
+# An interrupt (Ctrl-C, say) ends this script only then, so that the
+# success line of a run that had already replaced Output/FPools.txt is not
+# lost; tovrand itself still takes the interrupt at once.
+interrupt=''
+for signal in INT HUP TERM; do
+  trap "interrupt=$signal" "$signal"
+done
 status=0
-"$programs/tovrand" "$side" "$tank_date0" "$infantry_date0" \
-  "$tank_other" "$infantry_other" || status=$?
+output=$(
+  trap : INT HUP TERM
+  status=0
+  "$programs/tovrand" "$side" "$tank_date0" "$infantry_date0" \
+    "$tank_other" "$infantry_other" || status=$?
+  printf .
+  exit "$status") || status=$?
+output=${output%.}
+printf '%s' "$output"
+trap - INT HUP TERM
+if [ -n "$interrupt" ]; then
+  kill -s "$interrupt" $$
+fi
 if [ "$status" -ne 0 ]; then
   exit "$status"
 fi
-exec "$programs/tovdiff"
+case $output in
+  "New FPools.txt has been placed in Output folder
+"*) exec "$programs/tovdiff" ;;
+esac
+echo "tovrand did not print its success line: this run did not succeed"
+exit 1
