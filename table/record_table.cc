@@ -3,6 +3,7 @@
 #include <cstring>
 #include <utility>
 
+#include "base/platform.h"
 #include "replace/replace.h"
 
 namespace tovrand {
@@ -30,7 +31,7 @@ bool RecordTable::Load(const std::string& path, ReadResult* result) {
 bool RecordTable::LoadBytes(std::string_view bytes) {
   ByteBuffer copy;
   if (!bytes.empty()) {
-    copy.bytes.reset(static_cast<unsigned char*>(std::malloc(bytes.size())));
+    copy.bytes.reset(static_cast<unsigned char*>(AllocateFileBuffer(bytes.size())));
     if (!copy.bytes) {
       Adopt(ByteBuffer());
       return false;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "testing/data_builder.h"
+#include "testing/file_buffer_shortage.h"
 #include "testing/scratch_dir.h"
 
 namespace tovrand {
@@ -68,6 +69,25 @@ TEST(RecordTableTest, OffsetsAreSignedSumsAndTheFirstNameWins) {
   std::string_view text;
   ASSERT_EQ(t.GetText(0, "B", &text), 1);
   EXPECT_EQ(text, "1234567");
+}
+
+// A text field is read up to its column's width, or to the end of the
+// record when the width is not positive; a column that starts outside the
+// record, or is not there, gives nothing. Of two columns of one name the
+// first counts, as for its offset.
+TEST(RecordTableTest, ATextReadsAtMostItsWidthWithinTheRecord) {
+  const RecordTable t = MakeTable(
+      8,
+      {{"A", 2}, {"Dup", 2}, {"Zero", 0}, {"Back", -3}, {"B", 9}, {"Dup", 1},
+       {"Far", 20}, {"Past", 2}, {"Before", -40}, {"Neg", 1}},
+      "01234567");
+  const struct {
+    const char* column;
+    size_t limit;
+  } kCases[] = {{"A", 2},    {"Dup", 2},  {"Zero", 4},   {"Back", 4},
+                {"B", 7},    {"Far", 0},  {"Past", 0},   {"Neg", 0},
+                {"Missing", 0}};
+  for (const auto& c : kCases) EXPECT_EQ(t.TextLimit(c.column), c.limit) << c.column;
 }
 
 // Every access that does not lie inside the loaded bytes fails, leaves the
@@ -175,6 +195,20 @@ TEST(RecordTableTest, LoadFailsOnWhatCannotBeRead) {
     EXPECT_FALSE(t.Load(path, &result)) << path;
     EXPECT_NE(result, ReadResult::kOk);
   }
+}
+
+// Bytes held without the memory for them: false, and the table holds no
+// bytes, not those it held before.
+TEST(RecordTableTest, BytesWithoutMemoryForThemAreNotHeld) {
+  RecordTable t = MakeTable(4, {{"Word", 2}}, "abcdefgh");
+  {
+    const FileBufferShortage shortage(1, false);
+    EXPECT_FALSE(t.LoadBytes("12345678"));
+  }
+  EXPECT_EQ(t.length(), 0);
+  EXPECT_EQ(t.recordCount(), 0);
+  EXPECT_TRUE(t.LoadBytes("12345678"));
+  EXPECT_EQ(t.recordCount(), 2);
 }
 
 TEST(RecordTableTest, FilesOverTheLengthLimitAreRefused) {
