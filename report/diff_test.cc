@@ -360,6 +360,19 @@ TEST(DiffTest, Reports) {
         "Warning: 2 bytes differ outside the Quantity fields; the first is "
         "byte 48 of Kampfgruppe Nord (German, date 0), in column \"Team "
         "Class 2\""}},
+      // An output with no slot of a class no team has, from an input with
+      // one: only the input's is told.
+      {"an output without the input's unmatched slot",
+       [](DataFolder* f) {
+         PutWord(&f->before, testdata::kPoolSize + TeamClassOffset(2), 99);
+       },
+       {"No quantity changed", "",
+        "Warning: FPools.txt: 1 slot holds a class that no team record of its "
+        "side has; the first is class 99 in slot 2 of Kampfgruppe Sud "
+        "(German, date 1943)",
+        "Warning: 1 byte differs outside the Quantity fields; the first is "
+        "byte 48 of Kampfgruppe Sud (German, date 1943), in column \"Team "
+        "Class 2\""}},
       // The game's files are Windows-1252: letters show as themselves,
       // bytes that code page leaves undefined as '?'.
       {"Windows-1252 names",
