@@ -35,5 +35,17 @@ TEST(ReadDecimalTest, ReadsLikeTheLayoutAndCommandLine) {
   }
 }
 
+// A number is read from its own text only, whatever bytes follow it.
+TEST(ReadDecimalTest, ReadsNoFurtherThanItsText) {
+  const struct {
+    const char* bytes;
+    size_t length;
+    int32_t value;
+  } cases[] = {{"123", 2, 12}, {"-77", 2, -7}, {"+9", 1, 0}, {" 5", 1, 0}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(ReadDecimal(std::string_view(c.bytes, c.length)), c.value) << c.bytes;
+  }
+}
+
 }  // namespace
 }  // namespace tovrand

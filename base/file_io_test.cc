@@ -65,6 +65,20 @@ TEST(ReadWholeFileTest, TheLimitIsTheLargestSizeRead) {
   }
 }
 
+// What cannot be opened, a file not there or a folder, leaves the buffer
+// empty, whatever it held before.
+TEST(ReadWholeFileTest, WhatCannotBeOpenedLeavesTheBufferEmpty) {
+  ScratchDir dir;
+  testdata::WriteFile(dir / "file", "held");
+  for (const std::string& path : {dir / "missing", dir.path()}) {
+    ByteBuffer out;
+    ASSERT_EQ(ReadWholeFile(dir / "file", 10, &out), ReadResult::kOk);
+    EXPECT_EQ(ReadWholeFile(path, 10, &out), ReadResult::kCannotOpen) << path;
+    EXPECT_EQ(Text(out), "") << path;
+    EXPECT_EQ(out.size, 0u) << path;
+  }
+}
+
 // Another program changes the file after it was opened and before it is
 // read: the read fails and leaves the buffer empty, whatever the change.
 TEST(ReadOpenFileTest, AFileChangedWhileOpenIsNotRead) {
