@@ -1,5 +1,6 @@
 #include "replace/temp_file.h"
 
+#include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <sched.h>
@@ -583,6 +584,70 @@ TEST(InterruptDeathTest, ASecondReplacementIsInterruptedAsTheFirst) {
   for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
     names.push_back(entry.path().filename().string());
   EXPECT_EQ(names, std::vector<std::string>{"first"});
+}
+
+}  // namespace
+}  // namespace tovrand
+
+namespace tovrand {
+namespace {
+
+// The files this process has open.
+size_t OpenFiles() {
+  size_t count = 0;
+  for ([[maybe_unused]] const auto& entry : fs::directory_iterator("/proc/self/fd"))
+    ++count;
+  return count;
+}
+
+std::string g_block_rename;  // a folder made where the target is, at the rename
+void BlockRename(TempFileStep step) {
+  if (step != TempFileStep::kRename) return;
+  fs::create_directory(g_block_rename);
+  testdata::WriteFile(g_block_rename + "/held", "a modder's file");
+}
+
+// A replacement leaves no file of its own open, and none behind: not the
+// target it looked at, not a temporary file whose rename failed; and once
+// discarded, its end closes nothing that was opened after it.
+TEST(TempFileTest, LeavesNoFileOpenOrBehind) {
+  ScratchDir dir;
+  const std::string target = dir / "FPools.txt";
+  testdata::WriteFile(target, "old output");
+  const size_t open_before = OpenFiles();
+  ReplacedFile replaced;
+  ASSERT_TRUE(InspectTarget(target, &replaced));
+  EXPECT_EQ(OpenFiles(), open_before);
+
+  // The target is a folder by the time of the rename: it fails.
+  fs::remove(target);
+  g_block_rename = target;
+  SetTempFileStepHook(BlockRename);
+  {
+    TempFile temp;
+    ASSERT_TRUE(temp.Create(target));
+    ASSERT_TRUE(temp.Write(reinterpret_cast<const unsigned char*>("new"), 3));
+    EXPECT_FALSE(temp.Commit(ReplacedFile()));
+    EXPECT_EQ(OpenFiles(), open_before);
+  }
+  SetTempFileStepHook(nullptr);
+  EXPECT_EQ(testdata::DirectoryState(dir.path()),
+            (Files{{"FPools.txt", "<directory>"}}));
+  EXPECT_EQ(testdata::DirectoryState(target), (Files{{"held", "a modder's file"}}));
+
+  // Discarded, then let go: the end closes nothing opened in between.
+  int after = -1;
+  {
+    TempFile temp;
+    ASSERT_TRUE(temp.Create(dir / "Other.txt"));
+    temp.Discard();
+    EXPECT_EQ(temp.path(), "");
+    after = open(target.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(after, 0);
+  }
+  EXPECT_NE(fcntl(after, F_GETFD), -1) << "a file opened after the discard was closed";
+  close(after);
+  EXPECT_EQ(OpenFiles(), open_before);
 }
 
 }  // namespace
