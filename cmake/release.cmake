@@ -84,7 +84,8 @@ ExternalProject_Add(tovrand_windows
   BUILD_BYPRODUCTS "${TOVRAND_WINDOWS_BUILD}/tovrand.exe"
     "${TOVRAND_WINDOWS_BUILD}/tovdiff.exe"
     "${TOVRAND_WINDOWS_BUILD}/tovrand-window.exe"
-    "${TOVRAND_WINDOWS_BUILD}/tovrand_at_step.exe")
+    "${TOVRAND_WINDOWS_BUILD}/tovrand_at_step.exe"
+    "${TOVRAND_WINDOWS_BUILD}/shell_stub.exe")
 set(TOVRAND_WINDOWS_EXE "${TOVRAND_WINDOWS_BUILD}/tovrand.exe")
 set(tovrand_windows_exe_built_here ON)
 

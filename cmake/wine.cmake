@@ -48,3 +48,6 @@ tovrand_wine_test(windows_window_writes_what_tovrand_writes
 tovrand_wine_test(windows_window_writes_only_what_it_showed
   testing/window_write_test.sh ${windows_dir}/tovrand_at_step.exe
   ${CMAKE_CURRENT_SOURCE_DIR}/sample/data)
+tovrand_wine_test(windows_window_loads_sorts_copies_and_remembers
+  testing/window_list_test.sh ${windows_dir}/shell_stub.exe
+  ${CMAKE_CURRENT_SOURCE_DIR}/sample/data)

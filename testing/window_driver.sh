@@ -4,9 +4,14 @@
 #   wine_script  the tests' tovrand-wine, its prefix started
 #   window_exe   tovrand-window.exe
 # Defines fail, await_log, mark_log, start_window FOLDER ARGS...,
-# press KEYS... and close_window; $work is a scratch folder, removed at the
-# end, after the caller's function leave if it defines one. The display is
-# a screen of $screen_width x $screen_height pixels.
+# press KEYS..., close_window, click_header COLUMN OFFSET, unix_path
+# WINDOWS_PATH and data_folder
+# FOLDER (a copy of $sample's four files there, and an Output folder);
+# $work is a scratch folder, removed at the end, after the caller's
+# function leave if it defines one. The display is a screen of
+# $screen_width x $screen_height pixels. What the window remembers
+# ($remembered, in the prefix's %APPDATA%) is removed first and last:
+# each test starts as on a first start.
 # The window says what it shows in the file TOVRAND_WINDOW_LOG names
 # (window/view_win32.cc), so that each key is pressed once the window is
 # ready for it, never after a guessed wait.
@@ -22,7 +27,7 @@ stop_display() {
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
   xvfb_pid=
 }
-trap 'stop_display; if declare -F leave >/dev/null; then leave; fi; rm -rf "$work"' EXIT
+trap 'stop_display; if declare -F leave >/dev/null; then leave; fi; rm -f "$remembered"; rm -rf "$work"' EXIT
 # A command that fails ends the test with what it was, never silently.
 set -E
 trap 'fail "line $LINENO of ${BASH_SOURCE[0]##*/}: \"$BASH_COMMAND\" ended $?"' ERR
@@ -107,4 +112,45 @@ close_window() {
   # Wine's launcher of the window's desktop may linger a moment.
   kill "$window_pid" 2>/dev/null || true
   wait "$window_pid" 2>/dev/null || true
+}
+
+# The Linux path of a path in the Wine prefix.
+unix_path() {
+  local path
+  path=$("$wine_script" exec winepath -u "$1" 2>"$work/winepath.out") ||
+    fail "winepath gave no path for $1: $(cat "$work/winepath.out")"
+  [ -n "$path" ] || fail "winepath gave no path for $1"
+  printf '%s\n' "$path"
+}
+
+data_folder() {
+  mkdir -p "$1/Output"
+  cp "$sample/Tables.ini" "$sample/FPools.txt" "$sample/AlsTeams.txt" \
+     "$sample/GETeams.txt" "$1/"
+}
+
+app_data=$("$wine_script" exec cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r') ||
+  fail "Wine's cmd said no %APPDATA%"
+remembered="$(unix_path "$app_data")/tovrand/tovrand-window.txt"
+rm -f "$remembered"
+
+# The header's corners on the screen, and the columns' widths, from the
+# window's log.
+header_rect() {
+  local line
+  line=$(grep '^header: ' "$log" | tail -n 1)
+  [[ $line =~ ^header:\ (-?[0-9]+),(-?[0-9]+)\ (-?[0-9]+),(-?[0-9]+)$ ]] ||
+    fail "no header line in the window's log"
+  header=("${BASH_REMATCH[@]:1:4}")
+  read -r -a widths <<<"$(grep '^columns: ' "$log" | tail -n 1 | cut -d' ' -f2-)"
+  [ "${#widths[@]}" -eq 8 ] || fail "no columns line in the window's log"
+}
+# Clicks the header of column $1 (from 0), $2 pixels right of its middle:
+# a click at another spot than the last is never taken for a double one.
+click_header() {
+  header_rect
+  local x=$((header[0] + widths[$1] / 2 + $2)) i
+  for ((i = 0; i < $1; i++)); do x=$((x + widths[i])); done
+  xdotool mousemove "$x" $(((header[1] + header[3]) / 2)) click 1 ||
+    fail "xdotool could not click the header"
 }

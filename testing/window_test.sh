@@ -31,11 +31,6 @@ if [ "${5-}" = --screenshot ]; then shot_out=$(realpath -m "$6"); fi
 
 source "$(dirname "$0")/window_driver.sh"
 
-data_folder() {
-  mkdir -p "$1/Output"
-  cp "$sample/Tables.ini" "$sample/FPools.txt" "$sample/AlsTeams.txt" \
-     "$sample/GETeams.txt" "$1/"
-}
 
 # Wine's scale: the prefix's, set back when the test ends.
 desktop='HKCU\Control Panel\Desktop'
@@ -53,10 +48,8 @@ set_dpi() {
     fail "Wine's scale could not be set to $1 dpi: $(cat "$work/reg.out")"
 }
 # The data folders are in the prefix's drive C:, as a modder's are.
-drive_c=$("$wine_script" exec winepath -u 'C:\' 2>"$work/winepath.out") ||
-  fail "no drive C: in the Wine prefix: $(cat "$work/winepath.out")"
-[ -n "$drive_c" ] && [ -d "$drive_c" ] ||
-  fail "winepath gave no folder for C: ('$drive_c')"
+drive_c=$(unix_path 'C:\')
+[ -d "$drive_c" ] || fail "winepath gave no folder for C: ('$drive_c')"
 leave() {
   rm -rf "$drive_c/Games" "$drive_c/users/Jürgen"
   if [ -n "$prefix_dpi" ]; then

@@ -30,11 +30,6 @@ tovrand_exe=$(realpath "$3") at_step_exe=$(realpath "$4") sample=$(realpath "$5"
 
 source "$(dirname "$0")/window_driver.sh"
 
-data_folder() {
-  mkdir -p "$1/Output"
-  cp "$sample/Tables.ini" "$sample/FPools.txt" "$sample/AlsTeams.txt" \
-     "$sample/GETeams.txt" "$1/"
-}
 
 # tovrand.exe's output in a copy of the data folder $1 for the values
 # after it, as $work/reference/$2.

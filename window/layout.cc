@@ -65,6 +65,11 @@ struct Measures {
 
 }  // namespace
 
+int FitColumn(int text, int dpi) {
+  const Measures m(dpi, FontMetrics());
+  return std::min(text + m.Scaled(16), m.Scaled(320));
+}
+
 Size SmallestClient(int dpi, const FontMetrics& font) {
   const Measures m(dpi, font);
   const int list_min_width = m.FixedColumns() + 2 * m.column_min +
@@ -89,7 +94,8 @@ Size StartClient(int dpi, const FontMetrics& font) {
           std::max(smallest.height, m.Scaled(560))};
 }
 
-WindowLayout LayOut(Size client, int dpi, const FontMetrics& font) {
+WindowLayout LayOut(Size client, int dpi, const FontMetrics& font,
+                    const ColumnWidths& widths) {
   const Measures m(dpi, font);
   const Size smallest = SmallestClient(dpi, font);
   const int width = std::max(client.width, smallest.width);
@@ -159,15 +165,25 @@ WindowLayout LayOut(Size client, int dpi, const FontMetrics& font) {
   place(Control::kChanges, m.margin, list_top, right - m.margin,
         messages_label - m.row_gap - list_top);
 
-  // The columns: Pool and Team share what the others leave of the list's
+  // The columns: Pool and Team take what the others leave of the list's
   // width inside its border and its scroll bar.
   const int inside = layout[Control::kChanges].Width() - m.list_border -
                      font.scrollbar;
-  for (int i = 0; i < kListColumns; ++i)
-    layout.columns[i] = m.Scaled(kBaseColumns[i]);
-  const int rest = std::max(inside - m.FixedColumns(), 2 * m.column_min);
-  layout.columns[kPoolColumn] = rest / 2;
-  layout.columns[kTeamColumn] = rest - rest / 2;
+  int rest = inside;
+  for (int i = 0; i < kListColumns; ++i) {
+    const int own = i == kPoolColumn || i == kTeamColumn
+                        ? m.column_min
+                        : m.Scaled(kBaseColumns[i]);
+    layout.columns[i] = widths.fit[i] > 0 ? widths.fit[i] : own;
+    rest -= layout.columns[i];
+  }
+  const bool pool_takes = !widths.set[kPoolColumn];
+  const bool team_takes = !widths.set[kTeamColumn];
+  if (rest > 0 && (pool_takes || team_takes)) {
+    const int to_pool = !pool_takes ? 0 : team_takes ? rest / 2 : rest;
+    layout.columns[kPoolColumn] += to_pool;
+    if (team_takes) layout.columns[kTeamColumn] += rest - to_pool;
+  }
   return layout;
 }
 

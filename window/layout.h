@@ -77,12 +77,30 @@ Size SmallestClient(int dpi, const FontMetrics& font);
 // than the smallest, with room for the list.
 Size StartClient(int dpi, const FontMetrics& font);
 
+// The list's columns as the modder and the rows have made them, in
+// pixels: the width each takes for the longest of its texts among the rows
+// in view (FitColumn), 0 for the layout's own; and those the modder has
+// set by dragging, which are kept as they are.
+struct ColumnWidths {
+  std::array<int, kListColumns> fit{};
+  std::array<bool, kListColumns> set{};
+};
+
+// The width of a column whose longest text among the rows in view, its
+// header's included, is `text` pixels wide: that and the list's margins
+// around it, up to 320 pixels at 96 dpi.
+int FitColumn(int text, int dpi);
+
 // The controls in a client area of `client` (taken as at least
 // SmallestClient). The width it has beyond the smallest goes to the
-// folder's box, the totals, the list and the messages, and in the list
-// to the Pool and Team columns, in equal parts; the height to the list,
-// and a quarter of it to the messages.
-WindowLayout LayOut(Size client, int dpi, const FontMetrics& font);
+// folder's box, the totals, the list and the messages; the height to the
+// list, and a quarter of it to the messages. The list's columns are as
+// `widths` has them (or, for those it has none of, 55, 45, 35, 110, 50
+// and 50 pixels at 96 dpi for side, date, slot, type, old and new, and 60
+// for Pool and Team), and what the list has beyond them all goes to Pool
+// and Team in equal parts, or to the one of them the modder has not set.
+WindowLayout LayOut(Size client, int dpi, const FontMetrics& font,
+                    const ColumnWidths& widths = {});
 
 }  // namespace tovrand
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <string>
 
@@ -146,6 +147,47 @@ TEST(WindowLayoutTest, PoolAndTeamShareTheWidthTheWindowGains) {
                                                  Scaled(7, dpi));
     }
   }
+}
+
+// Columns fitted to their texts keep their widths; what the list has
+// beyond them goes to Pool and Team, or to the one the modder has not set
+// by dragging; none shrinks when the list is narrower than they are.
+TEST(WindowLayoutTest, FittedColumnsKeepTheirWidthsAndPoolAndTeamTakeTheRest) {
+  const FontMetrics font = Font(96);
+  const Size start = StartClient(96, font);
+  const int inside = LayOut(start, 96, font)[Control::kChanges].Width() - 4 -
+                     font.scrollbar;
+  using Widths = std::array<int, kListColumns>;
+  const Widths fit = {200, 40, 40, 30, 150, 80, 40, 40};  // 620
+  const int rest = inside - 620;
+  ASSERT_GT(rest, 0);
+  const struct {
+    const char* what;
+    Widths fit;
+    std::array<bool, kListColumns> set;
+    Widths columns;
+  } kCases[] = {
+      {"fitted", fit, {}, {200 + rest / 2, 40, 40, 30, 150 + rest - rest / 2, 80, 40, 40}},
+      {"Pool set", fit, {true}, {200, 40, 40, 30, 150 + rest, 80, 40, 40}},
+      {"Team set", fit, {false, false, false, false, true}, {200 + rest, 40, 40, 30, 150, 80, 40, 40}},
+      {"both set", fit, {true, false, false, false, true}, fit},
+      {"wider than the list", {900, 400, 40, 30, 900, 80, 40, 40}, {},
+       {900, 400, 40, 30, 900, 80, 40, 40}},
+      {"some fitted", {0, 0, 0, 0, 0, 200, 0, 0}, {},
+       {60 + (inside - 555) / 2, 55, 45, 35, 60 + (inside - 555) - (inside - 555) / 2, 200, 50, 50}},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.what);
+    ColumnWidths widths;
+    widths.fit = c.fit;
+    widths.set = c.set;
+    EXPECT_EQ(LayOut(start, 96, font, widths).columns, c.columns);
+  }
+  // A text's width and the list's margins, up to 320 pixels at 96 dpi.
+  const int kFits[][3] = {{100, 96, 116}, {304, 96, 320}, {305, 96, 320},
+                          {100, 192, 132}, {700, 192, 640}, {0, 144, 24}};
+  for (const auto& f : kFits)
+    EXPECT_EQ(FitColumn(f[0], f[1]), f[2]) << f[0] << " at " << f[1];
 }
 
 // The height the window gains goes to the list, a quarter of it to the

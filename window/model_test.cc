@@ -14,6 +14,7 @@
 #include "testing/files.h"
 #include "testing/output_cases.h"
 #include "testing/scratch_dir.h"
+#include "testing/window_values.h"
 
 namespace tovrand {
 namespace {
@@ -65,11 +66,6 @@ const Lines kUnchanged = {"g", "100", "100", "100", "100"};
 const char kWritten[] = "New FPools.txt has been placed in Output folder";
 const char kWriteFailed[] = "Failed to write FPools.txt to Output folder";
 
-WindowValues Values(const Lines& five) {
-  const char* argv[6] = {"tovrand-window"};
-  for (int i = 0; i < 5; ++i) argv[i + 1] = five[i].c_str();
-  return StartValues(6, argv);
-}
 
 // The preview is what tovdiff reports after the run that Write makes.
 TEST(WindowModelTest, ThePreviewIsTovdiffsReportOfTheWrite) {

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 #include <shobjidl.h>
 #include <psapi.h>
 
@@ -27,7 +28,9 @@
 #include "base/platform.h"
 #include "window/controls.h"
 #include "window/layout.h"
+#include "window/list.h"
 #include "window/model.h"
+#include "window/remembered.h"
 
 namespace tovrand {
 
@@ -38,6 +41,9 @@ namespace {
 constexpr UINT kLoaded = WM_APP + 1;    // LoadedFolder, wrapped
 constexpr UINT kPreviewed = WM_APP + 2; // Preview, with its generation
 constexpr UINT kWritten = WM_APP + 3;   // WriteResult
+constexpr UINT kSorted = WM_APP + 4;    // SortedMessage
+constexpr UINT kCopied = WM_APP + 5;    // CopiedMessage
+constexpr UINT kSaved = WM_APP + 6;     // wParam: whether it was saved
 
 struct LoadedMessage {
   std::shared_ptr<const LoadedFolder> folder;
@@ -45,7 +51,20 @@ struct LoadedMessage {
 struct PreviewMessage {
   unsigned generation;
   WindowValues values;  // what the preview was made of
-  std::unique_ptr<Preview> preview;
+  std::shared_ptr<const Preview> preview;
+  ListOrder order;  // what its rows were sorted by
+  std::vector<int32_t> sorted;
+};
+struct SortedMessage {
+  const Preview* preview;  // the one sorted
+  ListOrder order;
+  std::vector<int32_t> sorted;
+};
+// The text for the clipboard, in memory it can take (CF_UNICODETEXT), or
+// none when there was no memory for it.
+struct CopiedMessage {
+  HGLOBAL text = nullptr;
+  size_t rows = 0;
 };
 
 // One thread that runs the window's jobs in turn. A job posted with
@@ -113,7 +132,12 @@ class Worker {
   std::thread thread_;
 };
 
-enum JobKey { kLoadJob, kPreviewJob };
+// The timer that beats while the list is sorted or copied: the longest
+// time between its beats is the longest the window went without
+// repainting, for the benchmark.
+constexpr UINT_PTR kPulse = 1;
+
+enum JobKey { kLoadJob, kPreviewJob, kSortJob, kCopyJob };
 
 // With TOVRAND_WINDOW_LOG set, what the window shows is added to the file
 // it names too, a line each ("preview: 3 quantities will change", and
@@ -223,8 +247,6 @@ constexpr Control kLabels[] = {
     Control::kTankOtherLabel, Control::kInfantryOtherLabel,
     Control::kChangesLabel,   Control::kMessagesLabel};
 
-const wchar_t* const kColumns[kRowColumns] = {
-    L"Pool", L"Side", L"Date", L"Slot", L"Team", L"Type", L"Old", L"New"};
 static_assert(kListColumns == kRowColumns, "a width for every column");
 
 // The dialog's font, as its template has it, in points.
@@ -273,14 +295,61 @@ std::string RectText(const RECT& r) {
   return PointText(r.left, r.top) + " " + PointText(r.right, r.bottom);
 }
 
+// Texts as Windows sorts them for the user's language.
+bool UserLess(const std::string& a, const std::string& b) {
+  const std::wstring wide_a = WideFromUtf8(a), wide_b = WideFromUtf8(b);
+  const int order = CompareStringEx(LOCALE_NAME_USER_DEFAULT, 0,
+                                    wide_a.c_str(), -1, wide_b.c_str(), -1,
+                                    nullptr, nullptr, 0);
+  return order != 0 ? order == CSTR_LESS_THAN : a < b;
+}
+
+// The user's %APPDATA%, where the window keeps what it remembers.
+std::string AppData() {
+  const wchar_t* path = _wgetenv(L"APPDATA");
+  return path != nullptr ? Utf8FromWide(path) : std::string();
+}
+
+// The rows (indices into preview.rows) the list shows from `from` to
+// `to`, in its order.
+std::vector<int32_t> RowsShown(const std::vector<int32_t>& sorted, int from,
+                               int to) {
+  std::vector<int32_t> rows;
+  for (int i = from; i < to; ++i) rows.push_back(RowAt(sorted, i));
+  return rows;
+}
+
+// `text` as Windows' clipboard takes it: UTF-16 in movable memory.
+HGLOBAL ClipboardText(const std::string& text) {
+  const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(),
+                                       static_cast<int>(text.size()), nullptr, 0);
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (static_cast<size_t>(size) + 1) *
+                                                  sizeof(wchar_t));
+  if (memory == nullptr) return nullptr;
+  auto* wide = static_cast<wchar_t*>(GlobalLock(memory));
+  if (wide == nullptr) {
+    GlobalFree(memory);
+    return nullptr;
+  }
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                      wide, size);
+  wide[size] = L'\0';
+  GlobalUnlock(memory);
+  return memory;
+}
+
 class View {
  public:
   View(int argc, const char* const* argv)
-      : folder_(StartFolder(ProgramFolder(), CurrentFolder())),
-        log_(LogPath()) {
-    // A wrong number of values is said in tovrand's words, over the first
-    // preview.
-    values_ = StartValues(argc, argv, &written_);
+      : log_(LogPath()), remembered_path_(RememberedPath(AppData())) {
+    LoadRemembered(remembered_path_, &remembered_);
+    WindowStart start = StartWindow(argc, argv, remembered_, ProgramFolder(),
+                                    CurrentFolder());
+    folder_ = std::move(start.folder);
+    values_ = std::move(start.values);
+    // What the start has to say (a wrong number of values, in tovrand's
+    // words; a remembered folder gone) is said over the first preview.
+    written_ = std::move(start.said);
   }
   ~View() {
     if (font_ != nullptr) DeleteObject(font_);
@@ -331,12 +400,14 @@ class View {
       column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
       column.fmt = i >= 6 || i == 3 ? LVCFMT_RIGHT : LVCFMT_LEFT;
       column.cx = layout.columns[i];
-      column.pszText = const_cast<wchar_t*>(kColumns[i]);
+      std::wstring header = WideFromUtf8(kColumnHeaders[i]);
+      column.pszText = &header[0];
       SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i),
                    reinterpret_cast<LPARAM>(&column));
     }
 
     FitToScreen();
+    DragAcceptFiles(dialog_, TRUE);
 
     filling_ = true;
     // A side that is neither selects no button, and is refused in
@@ -431,7 +502,7 @@ class View {
   }
 
   WindowLayout Layout(Size client) const {
-    return LayOut(client, dpi_, metrics_);
+    return LayOut(client, dpi_, metrics_, widths_);
   }
 
   // The window's size beyond its client area: its frame and caption.
@@ -495,7 +566,9 @@ class View {
       case WM_DPICHANGED: {
         // Another monitor's scale: the font, the sizes and the columns
         // made for it, in the rectangle Windows suggests.
+        const int old_dpi = dpi_;
         dpi_ = LOWORD(w) > 0 ? LOWORD(w) : Dpi();
+        for (int& width : widths_.fit) width = MulDiv(width, dpi_, old_dpi);
         SetFont();
         const RECT& r = *reinterpret_cast<const RECT*>(l);
         SetWindowPos(dialog_, nullptr, r.left, r.top, r.right - r.left,
@@ -506,8 +579,7 @@ class View {
       case kLoaded: {
         std::unique_ptr<LoadedMessage> loaded(
             reinterpret_cast<LoadedMessage*>(l));
-        loaded_ = std::move(loaded->folder);
-        loading_ = false;
+        Loaded(std::move(loaded->folder));
         const ULONGLONG load_asked = asked_;
         Preview();
         keep_said_ = false;
@@ -521,7 +593,11 @@ class View {
           previewing_ = false;
           preview_ = std::move(made->preview);
           preview_values_ = std::move(made->values);
+          sorted_ = std::move(made->sorted);
+          shown_order_ = made->order;
           ShowPreview();
+          // A header clicked while the preview was coming.
+          if (shown_order_ != order_) Sort();
           // A Write asked for while the preview was coming.
           if (write_pending_) {
             write_pending_ = false;
@@ -541,6 +617,29 @@ class View {
         Written(*written);
         return TRUE;
       }
+      case kSorted: {
+        std::unique_ptr<SortedMessage> sorted(reinterpret_cast<SortedMessage*>(l));
+        Sorted(sorted.get());
+        return TRUE;
+      }
+      case kCopied: {
+        std::unique_ptr<CopiedMessage> copied(reinterpret_cast<CopiedMessage*>(l));
+        Copied(copied.get());
+        return TRUE;
+      }
+      case kSaved:
+        Log("remembered", {w != 0 ? "saved" : "could not be saved"});
+        return TRUE;
+      case WM_DROPFILES:
+        Drop(reinterpret_cast<HDROP>(w));
+        return TRUE;
+      case WM_CONTEXTMENU:
+        if (reinterpret_cast<HWND>(w) != Item(IDC_CHANGES)) return FALSE;
+        ListMenu(l);
+        return TRUE;
+      case WM_TIMER:
+        if (w == kPulse) Pulse();
+        return TRUE;
       case WM_ACTIVATE:
         // Keys reach the window from now on.
         if (LOWORD(w) != WA_INACTIVE) Log("active", {});
@@ -579,6 +678,12 @@ class View {
   void Written(const WriteResult& written) {
     writing_ = false;
     written_ = written.lines;
+    if (written.status == 0) {
+      remembered_.folder = preview_->folder->folder;
+      remembered_.has_values = true;
+      remembered_.values = preview_values_;
+      Remember();
+    }
     Log("write", written.lines);
     Log("write took", {std::to_string(written.took_us / 1000) + " ms, the check " +
                        std::to_string(written.check_us / 1000) + " ms"});
@@ -618,7 +723,15 @@ class View {
   INT_PTR Command(int id, int code) {
     switch (id) {
       case IDOK:
-        Write();
+        // Enter in the folder's box reads the folder typed there.
+        if (GetFocus() == Item(IDC_FOLDER)) {
+          TypedFolder();
+        } else {
+          Write();
+        }
+        return TRUE;
+      case IDC_FOLDER:
+        if (code == EN_KILLFOCUS) TypedFolder();
         return TRUE;
       case IDCANCEL:
         Close();
@@ -626,10 +739,7 @@ class View {
       case IDC_BROWSE: {
         if (Busy()) return TRUE;
         const std::string picked = PickFolder(dialog_, folder_);
-        if (!picked.empty()) {
-          folder_ = picked;
-          Load();
-        }
+        if (!picked.empty()) TryFolder(picked);
         return TRUE;
       }
       case IDC_RELOAD:
@@ -653,8 +763,36 @@ class View {
   }
 
   INT_PTR Notify(NMHDR* header) {
-    if (header->idFrom != IDC_CHANGES || header->code != LVN_GETDISPINFOW)
+    HWND list = Item(IDC_CHANGES);
+    if (header->hwndFrom == ListView_GetHeader(list) &&
+        (header->code == HDN_ENDTRACKW || header->code == HDN_ITEMCHANGEDW)) {
+      // A width the modder drags is kept while the window is open. (The
+      // end of a drag says it; Windows then says the width has changed,
+      // as it does for the view's own widths, which are not the modder's.)
+      const auto* changed = reinterpret_cast<const NMHEADERW*>(header);
+      if (!placing_ && changed->pitem != nullptr &&
+          (changed->pitem->mask & HDI_WIDTH) != 0 && changed->iItem >= 0 &&
+          changed->iItem < kListColumns) {
+        widths_.set[changed->iItem] = true;
+        widths_.fit[changed->iItem] = changed->pitem->cxy;
+      }
       return FALSE;
+    }
+    if (header->idFrom != IDC_CHANGES) return FALSE;
+    if (header->code == LVN_COLUMNCLICK) {
+      order_ = ClickedOrder(order_,
+                            reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
+      ShowOrder();
+      Sort();
+      return TRUE;
+    }
+    if (header->code == LVN_KEYDOWN) {
+      const WORD key = reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey;
+      if (GetKeyState(VK_CONTROL) < 0 && key == 'A') SelectAll();
+      if (GetKeyState(VK_CONTROL) < 0 && key == 'C') Copy();
+      return TRUE;
+    }
+    if (header->code != LVN_GETDISPINFOW) return FALSE;
     LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(header)->item;
     if ((item.mask & LVIF_TEXT) == 0 || preview_ == nullptr ||
         item.iItem < 0 ||
@@ -663,7 +801,8 @@ class View {
       return FALSE;
     // The list asks column by column: a row's texts are made once.
     if (shown_row_ != item.iItem) {
-      const auto columns = RowColumns(*preview_, preview_->rows[item.iItem]);
+      const auto columns = RowColumns(
+          *preview_, preview_->rows[static_cast<size_t>(RowAt(sorted_, item.iItem))]);
       for (int i = 0; i < kRowColumns; ++i) shown_columns_[i] = WideFromUtf8(columns[i]);
       shown_row_ = item.iItem;
     }
@@ -680,6 +819,7 @@ class View {
   void Place() {
     if (controls_[0] == nullptr) return;  // before Init
     const WindowLayout layout = Layout(Client());
+    placing_ = true;
     HDWP moves = BeginDeferWindowPos(kControls);
     for (int i = 0; i < kControls && moves != nullptr; ++i) {
       const Rect& r = layout.rects[i];
@@ -693,6 +833,7 @@ class View {
       if (ListView_GetColumnWidth(list, i) != layout.columns[i])
         ListView_SetColumnWidth(list, i, layout.columns[i]);
     }
+    placing_ = false;
     InvalidateRect(dialog_, nullptr, TRUE);
     if (log_.empty()) return;
     // Where the window and Write and Close are on the screen, and how
@@ -709,6 +850,10 @@ class View {
                    std::to_string(smallest.height) + " dpi " +
                    std::to_string(dpi_) + " Write " + RectText(write) +
                    " Close " + RectText(close)});
+    // The list's header, for a test to click a column's.
+    RECT header;
+    GetWindowRect(ListView_GetHeader(list), &header);
+    Log("header", {RectText(header)});
   }
 
   WindowValues ReadValues() const {
@@ -724,7 +869,34 @@ class View {
     return values;
   }
 
-  void Load() {
+  // The folder typed in the folder's box, once Enter is pressed there or
+  // it is left: read, unless it is the one shown.
+  void TypedFolder() {
+    const std::string typed = TextOf(Item(IDC_FOLDER));
+    if (typed == folder_) return;
+    if (typed.empty()) {
+      SetText(Item(IDC_FOLDER), folder_);
+      return;
+    }
+    TryFolder(typed);
+  }
+
+  // Reads a folder typed, dropped or picked. One that cannot be read says
+  // so in tovrand's words, and the folder shown before stays.
+  void TryFolder(const std::string& folder) {
+    if (Busy()) {
+      SetText(Item(IDC_FOLDER), folder_);
+      return;
+    }
+    folder_ = folder;
+    Load(true);
+  }
+
+  // `trying`: a new folder, which replaces the one shown only once it
+  // could be read.
+  void Load(bool trying = false) {
+    trying_ = trying && loaded_ != nullptr && loaded_->failure.empty();
+    fit_pending_ = loaded_ == nullptr || loaded_->folder != folder_;
     asked_ = GetTickCount64();
     SetText(Item(IDC_FOLDER), folder_);
     loading_ = true;
@@ -749,6 +921,50 @@ class View {
     });
   }
 
+  // A folder read. One tried that could not be read leaves the last one
+  // that could, with tovrand's lines of why, and cancels a Write asked for
+  // meanwhile: it was for the folder that could not be read.
+  void Loaded(std::shared_ptr<const LoadedFolder> folder) {
+    loading_ = false;
+    const bool kept = trying_ && !folder->failure.empty();
+    trying_ = false;
+    if (kept) {
+      written_ = folder->failure;
+      written_.push_back("The window still shows " + loaded_->folder);
+      keep_said_ = true;
+      folder_ = loaded_->folder;
+      SetText(Item(IDC_FOLDER), folder_);
+      fit_pending_ = false;
+      Log("kept", written_);
+      if (write_pending_) {
+        write_pending_ = false;
+        Log("write refused", {});
+        EndIfClosing(true);
+      }
+      return;
+    }
+    loaded_ = std::move(folder);
+    if (loaded_->failure.empty()) {
+      Log("folder", {loaded_->folder});
+      if (remembered_.folder != loaded_->folder) {
+        remembered_.folder = loaded_->folder;
+        Remember();
+      }
+    }
+  }
+
+  // What the window remembers, saved off its thread: a file that cannot
+  // be written costs only the memory.
+  void Remember() {
+    const std::string path = remembered_path_;
+    const Remembered remembered = remembered_;
+    HWND dialog = dialog_;
+    worker_.Add([path, remembered, dialog] {
+      const bool saved = SaveRemembered(path, remembered);
+      PostMessageW(dialog, kSaved, saved ? 1 : 0, 0);
+    });
+  }
+
   void Preview() {
     ++generation_;
     asked_ = GetTickCount64();
@@ -760,15 +976,22 @@ class View {
     const WindowValues values = ReadValues();
     std::shared_ptr<const LoadedFolder> loaded = loaded_;
     HWND dialog = dialog_;
-    worker_.Replace(kPreviewJob, [generation, values, loaded, dialog] {
+    const ListOrder order = order_;
+    worker_.Replace(kPreviewJob, [generation, values, loaded, order, dialog] {
       auto message = std::make_unique<PreviewMessage>();
       message->generation = generation;
       message->values = values;
+      message->order = order;
       try {
-        message->preview = MakePreview(loaded, values);
+        std::unique_ptr<tovrand::Preview> made = MakePreview(loaded, values);
+        if (made->failure.empty())
+          message->sorted = SortRows(*made, order, UserLess);
+        message->preview = std::move(made);
       } catch (const std::bad_alloc&) {
-        message->preview = std::make_unique<tovrand::Preview>(loaded);
-        message->preview->failure = {"malloc failed"};
+        auto failed = std::make_unique<tovrand::Preview>(loaded);
+        failed->failure = {"malloc failed"};
+        message->preview = std::move(failed);
+        message->sorted.clear();
       }
       if (PostMessageW(dialog, kPreviewed, 0,
                        reinterpret_cast<LPARAM>(message.get())))
@@ -866,12 +1089,20 @@ class View {
     UpdateWrite();
   }
 
-  void ShowPreview() {
+  // The bar stops once nothing is being made for the list.
+  void EndBusy() {
+    if (loading_ || previewing_ || sorting_ || copying_) return;
     HWND progress = Item(IDC_PROGRESS);
     SendMessageW(progress, PBM_SETMARQUEE, FALSE, 0);
     ShowWindow(progress, SW_HIDE);
+  }
+
+  void ShowPreview() {
+    EndBusy();
     shown_row_ = -1;
     const bool ok = preview_->failure.empty();
+    // New rows: none of them is selected.
+    ListView_SetItemState(Item(IDC_CHANGES), -1, 0, LVIS_SELECTED);
     ListView_SetItemCountEx(Item(IDC_CHANGES),
                             ok ? static_cast<int>(preview_->rows.size()) : 0,
                             0);
@@ -890,9 +1121,243 @@ class View {
     if (ok) {
       Log("preview", {ChangesLine(*preview_) + took});
       if (!preview_->warnings.empty()) Log("warning", preview_->warnings);
+      if (fit_pending_) FitColumns();
     } else {
       Log("refused", preview_->failure);
     }
+  }
+
+  // On a new folder, each column as wide as its longest text among the
+  // rows in view, its header's included; those the modder has dragged
+  // keep their widths.
+  void FitColumns() {
+    fit_pending_ = false;
+    HWND list = Item(IDC_CHANGES);
+    const int count = static_cast<int>(preview_->rows.size());
+    const int top = ListView_GetTopIndex(list);
+    const int to = std::min(count, top + ListView_GetCountPerPage(list) + 1);
+    int longest[kRowColumns] = {};
+    auto measure = [list, &longest](int column, const std::string& text) {
+      const std::wstring wide = WideFromUtf8(text);
+      longest[column] = std::max(
+          longest[column],
+          static_cast<int>(SendMessageW(list, LVM_GETSTRINGWIDTHW, 0,
+                                        reinterpret_cast<LPARAM>(wide.c_str()))));
+    };
+    for (int i = 0; i < kRowColumns; ++i) measure(i, kColumnHeaders[i]);
+    for (int32_t row : RowsShown(sorted_, top, to)) {
+      const auto columns =
+          RowColumns(*preview_, preview_->rows[static_cast<size_t>(row)]);
+      for (int i = 0; i < kRowColumns; ++i) measure(i, columns[i]);
+    }
+    for (int i = 0; i < kRowColumns; ++i) {
+      if (!widths_.set[i]) widths_.fit[i] = FitColumn(longest[i], dpi_);
+    }
+    Place();
+    std::string widths;
+    for (int i = 0; i < kRowColumns; ++i)
+      widths += (i > 0 ? " " : "") + std::to_string(ListView_GetColumnWidth(list, i));
+    Log("columns", {widths});
+  }
+
+  // The header's arrow on the column the list is sorted by.
+  void ShowOrder() {
+    HWND header = ListView_GetHeader(Item(IDC_CHANGES));
+    for (int i = 0; i < kRowColumns; ++i) {
+      HDITEMW item = {};
+      item.mask = HDI_FORMAT;
+      if (!Header_GetItem(header, i, &item)) continue;
+      item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+      if (i == order_.column) item.fmt |= order_.descending ? HDF_SORTDOWN : HDF_SORTUP;
+      Header_SetItem(header, i, &item);
+    }
+  }
+
+  // Sorts the rows shown by the list's order, off the window's thread:
+  // the bar moves meanwhile. A preview still coming is sorted as it comes.
+  void Sort() {
+    if (preview_ == nullptr || !preview_->failure.empty() || previewing_ ||
+        loading_) {
+      return;
+    }
+    sorting_ = true;
+    StartTiming(&sort_timing_);
+    ShowBusy("", false);
+    std::shared_ptr<const tovrand::Preview> preview = preview_;
+    const ListOrder order = order_;
+    HWND dialog = dialog_;
+    worker_.Replace(kSortJob, [preview, order, dialog] {
+      auto message = std::make_unique<SortedMessage>();
+      message->preview = preview.get();
+      message->order = order;
+      try {
+        message->sorted = SortRows(*preview, order, UserLess);
+      } catch (const std::bad_alloc&) {
+        message->order = ListOrder();  // file order, which needs no memory
+      }
+      if (PostMessageW(dialog, kSorted, 0, reinterpret_cast<LPARAM>(message.get())))
+        message.release();
+    });
+  }
+
+  void Sorted(SortedMessage* sorted) {
+    sorting_ = false;
+    EndTiming("sort took", &sort_timing_);
+    if (sorted->preview == preview_.get() && sorted->order == order_) {
+      sorted_ = std::move(sorted->sorted);
+      shown_order_ = sorted->order;
+      shown_row_ = -1;
+      HWND list = Item(IDC_CHANGES);
+      ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+      InvalidateRect(list, nullptr, TRUE);
+      std::string first;
+      if (!preview_->rows.empty()) {
+        const auto columns = RowColumns(
+            *preview_, preview_->rows[static_cast<size_t>(RowAt(sorted_, 0))]);
+        for (int i = 0; i < kRowColumns; ++i) first += (i > 0 ? " | " : "") + columns[i];
+      }
+      Log("sorted", {std::to_string(order_.column) +
+                     (order_.descending ? " down" : " up") + ", first row " + first});
+    }
+    EndBusy();
+  }
+
+  // How long a sort or a copy took, and the longest the window's thread
+  // was held meanwhile (between the timer's beats, or in the window's own
+  // part of the work).
+  struct Timing {
+    ULONGLONG started = 0;
+    ULONGLONG longest = 0;
+  };
+  void StartTiming(Timing* timing) {
+    timing->started = GetTickCount64();
+    timing->longest = 0;
+    last_pulse_ = timing->started;
+    SetTimer(dialog_, kPulse, 10, nullptr);
+  }
+  void Pulse() {
+    const ULONGLONG now = GetTickCount64();
+    for (Timing* timing : {&sort_timing_, &copy_timing_})
+      timing->longest = std::max(timing->longest, now - last_pulse_);
+    last_pulse_ = now;
+  }
+  void EndTiming(const char* what, Timing* timing) {
+    Pulse();
+    if (!sorting_ && !copying_) KillTimer(dialog_, kPulse);
+    Log(what, {std::to_string(GetTickCount64() - timing->started) +
+               " ms, the longest pause " + std::to_string(timing->longest) + " ms"});
+  }
+
+  void SelectAll() {
+    ListView_SetItemState(Item(IDC_CHANGES), -1, LVIS_SELECTED, LVIS_SELECTED);
+  }
+
+  // The selected rows, in the list's order, to the clipboard as text with
+  // a header line, made off the window's thread.
+  void Copy() {
+    HWND list = Item(IDC_CHANGES);
+    const int selected = ListView_GetSelectedCount(list);
+    if (preview_ == nullptr || !preview_->failure.empty() || selected <= 0 ||
+        copying_)
+      return;
+    const ULONGLONG asked = GetTickCount64();
+    const int count = ListView_GetItemCount(list);
+    std::vector<int32_t> rows;
+    if (selected == count) {
+      rows = RowsShown(sorted_, 0, count);
+    } else {
+      rows.reserve(static_cast<size_t>(selected));
+      for (int i = ListView_GetNextItem(list, -1, LVNI_SELECTED); i >= 0;
+           i = ListView_GetNextItem(list, i, LVNI_SELECTED))
+        rows.push_back(RowAt(sorted_, i));
+    }
+    copying_ = true;
+    StartTiming(&copy_timing_);
+    copy_timing_.started = asked;
+    copy_timing_.longest = last_pulse_ - asked;  // the rows found, here
+    ShowBusy("", false);
+    std::shared_ptr<const tovrand::Preview> preview = preview_;
+    HWND dialog = dialog_;
+    worker_.Replace(kCopyJob, [preview, rows, dialog] {
+      auto message = std::make_unique<CopiedMessage>();
+      message->rows = rows.size();
+      try {
+        message->text = ClipboardText(CopiedRows(*preview, rows));
+      } catch (const std::bad_alloc&) {
+      }
+      if (PostMessageW(dialog, kCopied, 0, reinterpret_cast<LPARAM>(message.get())))
+        message.release();
+    });
+  }
+
+  void Copied(CopiedMessage* copied) {
+    Pulse();
+    bool placed = false;
+    if (copied->text != nullptr && OpenClipboard(dialog_)) {
+      placed = EmptyClipboard() &&
+               SetClipboardData(CF_UNICODETEXT, copied->text) != nullptr;
+      CloseClipboard();
+    }
+    copying_ = false;
+    EndTiming("copy took", &copy_timing_);
+    EndBusy();
+    if (!placed) {
+      if (copied->text != nullptr) GlobalFree(copied->text);
+      written_ = {copied->text == nullptr
+                      ? "The rows could not be copied: there is not memory enough"
+                      : "The rows could not be copied: another program holds "
+                        "the clipboard"};
+      ShowMessages();
+      Log("not copied", written_);
+      return;
+    }
+    Log("copied", {std::to_string(copied->rows) +
+                   (copied->rows == 1 ? " row" : " rows")});
+  }
+
+  // The list's menu, at the mouse or, from the keyboard, at the list's top.
+  void ListMenu(LPARAM at) {
+    HWND list = Item(IDC_CHANGES);
+    POINT point = {static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+    if (at == -1) {
+      RECT r;
+      GetWindowRect(list, &r);
+      point = {r.left + 8, r.top + 8};
+    }
+    HMENU menu = CreatePopupMenu();
+    if (menu == nullptr) return;
+    const bool rows = preview_ != nullptr && preview_->failure.empty() &&
+                      !preview_->rows.empty();
+    const UINT has_rows = rows ? MF_ENABLED : MF_GRAYED;
+    const UINT has_selection =
+        rows && ListView_GetSelectedCount(list) > 0 ? MF_ENABLED : MF_GRAYED;
+    AppendMenuW(menu, MF_STRING | has_selection, 1, L"&Copy\tCtrl+C");
+    AppendMenuW(menu, MF_STRING | has_rows, 2, L"Select &all\tCtrl+A");
+    Log("menu", {});
+    const int chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON,
+                                      point.x, point.y, 0, dialog_, nullptr);
+    DestroyMenu(menu);
+    if (chosen == 1) Copy();
+    if (chosen == 2) SelectAll();
+  }
+
+  // A folder, or a file of one, dropped on the window.
+  void Drop(HDROP drop) {
+    std::wstring path;
+    if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) > 0) {
+      path.resize(DragQueryFileW(drop, 0, nullptr, 0) + 1);
+      path.resize(DragQueryFileW(drop, 0, &path[0], static_cast<UINT>(path.size())));
+    }
+    DragFinish(drop);
+    if (path.empty()) return;
+    Log("dropped", {Utf8FromWide(path)});
+    Dropped dropped = DroppedFolder(Utf8FromWide(path));
+    if (!dropped.problem.empty()) {
+      written_ = {dropped.problem};
+      ShowMessages();
+      return;
+    }
+    TryFolder(dropped.folder);
   }
 
   // The messages: what Write said, or what stops a run; then tovdiff's
@@ -904,6 +1369,7 @@ class View {
       lines.insert(lines.end(), preview_->warnings.begin(),
                    preview_->warnings.end());
     SetText(Item(IDC_MESSAGES), JoinLines(lines));
+    if (!lines.empty()) Log("messages", lines);
   }
 
   void Log(const char* what, const std::vector<std::string>& lines) const {
@@ -933,7 +1399,20 @@ class View {
   unsigned generation_ = 0;
   ULONGLONG asked_ = 0;  // when the preview shown last was asked for
   std::shared_ptr<const LoadedFolder> loaded_;
-  std::unique_ptr<tovrand::Preview> preview_;
+  std::shared_ptr<const tovrand::Preview> preview_;
+  ListOrder order_;        // the order the modder chose
+  ListOrder shown_order_;  // the order of the rows in sorted_
+  std::vector<int32_t> sorted_;  // the rows in the list's order; empty: file order
+  bool sorting_ = false;
+  bool copying_ = false;
+  Timing sort_timing_, copy_timing_;
+  ULONGLONG last_pulse_ = 0;
+  bool trying_ = false;       // a new folder that may not replace the one shown
+  bool fit_pending_ = false;  // the columns fit the first rows of a new folder
+  bool placing_ = false;      // the view sets the columns' widths
+  ColumnWidths widths_;
+  std::string remembered_path_;
+  Remembered remembered_;
   std::vector<std::string> written_;
   int shown_row_ = -1;
   std::wstring shown_columns_[kRowColumns];
