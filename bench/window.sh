@@ -4,8 +4,11 @@
 # benchmark: the folder read and its first preview shown, as the window
 # times it and from the program's start (Wine's start-up included), then
 # from a changed value to its preview, then Write and the check within it
-# of the bytes shown, and the window's peak working set against the size
-# of the inputs.
+# of the bytes shown, the list sorted by a click on Old's header and every
+# row copied (each with the longest the window went without repainting
+# meanwhile), the window's peak working set against the size of the
+# inputs, and a start with the folder and values it remembers, to its
+# first preview.
 #
 #   cmake --workflow --preset windows && cmake --preset wine
 #   bash bench/window.sh [--runs N]
@@ -28,19 +31,25 @@ for set in game large; do
     build/default/make_bench_data "$data/$set" ${shapes[$set]} >/dev/null
 done
 
-source testing/window_driver.sh
 "$wine_script" start >/dev/null 2>&1
+source testing/window_driver.sh
 
 # The [N ms] of the last log line that begins with $1.
 ms_of() { grep "^$1" "$log" | tail -n 1 | sed 's/.*\[\([0-9]*\) ms\]$/\1/'; }
+# "N M" of the last line "$1: N ms, the longest pause M ms".
+took_of() {
+  grep "^$1: " "$log" | tail -n 1 |
+    sed 's/^.*: \([0-9]*\) ms, the longest pause \([0-9]*\) ms$/\1 \2/'
+}
 median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 
-echo "| data set | inputs | folder read and previewed | the same from the start, Wine's included | value to preview | Write | its check of the bytes shown | peak working set |"
-echo "|---|---|---|---|---|---|---|---|"
+echo "| data set | inputs | folder read and previewed | the same from the start, Wine's included | value to preview | Write | its check of the bytes shown | sorted by Old (longest pause) | every row copied (longest pause) | peak working set | remembered start to preview, Wine's included |"
+echo "|---|---|---|---|---|---|---|---|---|---|---|"
 for set in game large; do
   folder=$(realpath "$data/$set")
   inputs=$(cat "$folder"/{Tables.ini,FPools.txt,AlsTeams.txt,GETeams.txt} | wc -c)
   : >"$work/start" >"$work/load" >"$work/change" >"$work/memory" >"$work/write"
+  : >"$work/sort" >"$work/copy" >"$work/again"
   for _ in $(seq "$runs"); do
     rm -f "$folder/Output/FPools.txt"
     begin=$(date +%s%N)
@@ -63,15 +72,30 @@ for set in game large; do
     grep "^write took: " "$log" | tail -n 1 |
       sed 's/^write took: \([0-9]*\) ms, the check \([0-9]*\) ms$/\1 \2/' \
       >>"$work/write"
+    # The list sorted by Old, then every row copied.
+    click_header 6 0
+    await_log "sort took: "
+    took_of "sort took" >>"$work/sort"
+    press alt+c ctrl+a ctrl+c
+    await_log "copy took: "
+    took_of "copy took" >>"$work/copy"
     close_window
     grep "^closed: peak working set" "$log" | sed 's/[^0-9]//g' >>"$work/memory"
+    # Started again with nothing given: the folder and values remembered.
+    begin=$(date +%s%N)
+    start_window "$work"
+    await_log "preview: "
+    echo $(( ($(date +%s%N) - begin) / 1000000 )) >>"$work/again"
+    close_window
   done
-  printf '| %s | %s MiB | %s ms | %s ms | %s ms | %s ms | %s ms | %s MiB |\n' "$set" \
+  printf '| %s | %s MiB | %s ms | %s ms | %s ms | %s ms | %s ms | %s ms (%s ms) | %s ms (%s ms) | %s MiB | %s ms |\n' "$set" \
     "$(awk "BEGIN {printf \"%.1f\", $inputs / 1048576}")" \
     "$(median <"$work/load")" "$(median <"$work/start")" \
     "$(median <"$work/change")" \
     "$(cut -d' ' -f1 "$work/write" | median)" \
     "$(cut -d' ' -f2 "$work/write" | median)" \
-    "$(median <"$work/memory")"
+    "$(cut -d' ' -f1 "$work/sort" | median)" "$(cut -d' ' -f2 "$work/sort" | median)" \
+    "$(cut -d' ' -f1 "$work/copy" | median)" "$(cut -d' ' -f2 "$work/copy" | median)" \
+    "$(median <"$work/memory")" "$(median <"$work/again")"
 done
 "$wine_script" stop

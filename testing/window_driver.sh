@@ -27,7 +27,7 @@ stop_display() {
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
   xvfb_pid=
 }
-trap 'stop_display; if declare -F leave >/dev/null; then leave; fi; rm -f "$remembered"; rm -rf "$work"' EXIT
+trap 'stop_display; if declare -F leave >/dev/null; then leave; fi; rm -f "${remembered-}"; rm -rf "$work"' EXIT
 # A command that fails ends the test with what it was, never silently.
 set -E
 trap 'fail "line $LINENO of ${BASH_SOURCE[0]##*/}: \"$BASH_COMMAND\" ended $?"' ERR

@@ -137,16 +137,31 @@ std::vector<int32_t> SortRows(const Preview& preview, ListOrder order,
   return sorted;
 }
 
+std::vector<std::string> CopiedPieces(const Preview& preview,
+                                      const std::vector<int32_t>& rows,
+                                      size_t piece) {
+  std::vector<std::string> pieces(1);
+  auto line = [&pieces, piece](const std::string* columns) {
+    std::string* text = &pieces.back();
+    if (!text->empty() && text->size() >= piece) {
+      pieces.emplace_back();
+      text = &pieces.back();
+    }
+    for (int i = 0; i < kRowColumns; ++i)
+      text->append(columns[i]).append(i + 1 < kRowColumns ? "\t" : "\r\n");
+  };
+  std::string headers[kRowColumns];
+  for (int i = 0; i < kRowColumns; ++i) headers[i] = kColumnHeaders[i];
+  line(headers);
+  for (int32_t row : rows)
+    line(RowColumns(preview, preview.rows[static_cast<size_t>(row)]).data());
+  return pieces;
+}
+
 std::string CopiedRows(const Preview& preview, const std::vector<int32_t>& rows) {
   std::string text;
-  for (int i = 0; i < kRowColumns; ++i)
-    text.append(kColumnHeaders[i]).append(i + 1 < kRowColumns ? "\t" : "\r\n");
-  for (int32_t row : rows) {
-    const auto columns =
-        RowColumns(preview, preview.rows[static_cast<size_t>(row)]);
-    for (int i = 0; i < kRowColumns; ++i)
-      text.append(columns[i]).append(i + 1 < kRowColumns ? "\t" : "\r\n");
-  }
+  for (const std::string& piece : CopiedPieces(preview, rows, 1 << 20))
+    text += piece;
   return text;
 }
 

@@ -54,6 +54,14 @@ inline int32_t RowAt(const std::vector<int32_t>& sorted, int32_t position) {
 // clipboard. UTF-8.
 std::string CopiedRows(const Preview& preview, const std::vector<int32_t>& rows);
 
+// The same text in pieces of whole lines, in order, a piece ended at the
+// first line end at or after `piece` bytes: a text too large to hold
+// twice (a million rows make some 80 MB) can be turned into another form
+// a piece at a time, each let go once turned.
+std::vector<std::string> CopiedPieces(const Preview& preview,
+                                      const std::vector<int32_t>& rows,
+                                      size_t piece);
+
 // The list's column headers, as CopiedRows' first line has them.
 extern const char* const kColumnHeaders[kRowColumns];
 

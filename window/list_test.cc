@@ -137,7 +137,23 @@ TEST(WindowListTest, CopiesTheHeaderAndTheRowsAsTheListShowsThem) {
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.rows.size());
     EXPECT_EQ(CopiedRows(six.preview(), c.rows), c.text);
+    // In pieces of whole lines: a line each, or as many as reach 100 bytes.
+    for (const size_t piece : {1, 100}) {
+      const std::vector<std::string> pieces = CopiedPieces(six.preview(), c.rows, piece);
+      std::string joined;
+      for (const std::string& p : pieces) {
+        EXPECT_EQ(p.substr(p.size() - 2), "\r\n");
+        joined += p;
+      }
+      EXPECT_EQ(joined, c.text);
+      EXPECT_EQ(pieces.size(), piece == 1 ? c.rows.size() + 1 : pieces.size());
+    }
   }
+  // Those of 100 bytes end at the first line end at or after it.
+  const std::vector<std::string> hundred = CopiedPieces(six.preview(), {0, 1, 2, 3, 4, 5}, 100);
+  ASSERT_EQ(hundred.size(), 3u);
+  EXPECT_EQ(hundred[0].size(), 39u + 54 + 47);  // the header and two rows
+  EXPECT_EQ(hundred[2], "BETA\tGerman\t1944\t1\tGrenadiers\tRifle\t2\t1\r\n");
 }
 
 }  // namespace

@@ -46,6 +46,7 @@ constexpr UINT kCopied = WM_APP + 5;    // CopiedMessage
 constexpr UINT kSaved = WM_APP + 6;     // wParam: whether it was saved
 
 struct LoadedMessage {
+  unsigned load;  // which of the window's loads
   std::shared_ptr<const LoadedFolder> folder;
 };
 struct PreviewMessage {
@@ -60,10 +61,10 @@ struct SortedMessage {
   ListOrder order;
   std::vector<int32_t> sorted;
 };
-// The text for the clipboard, in memory it can take (CF_UNICODETEXT), or
-// none when there was no memory for it.
+// How a copy to the clipboard went.
 struct CopiedMessage {
-  HGLOBAL text = nullptr;
+  bool memory = false;  // there was memory for the text
+  bool placed = false;  // the clipboard took it
   size_t rows = 0;
 };
 
@@ -319,23 +320,46 @@ std::vector<int32_t> RowsShown(const std::vector<int32_t>& sorted, int from,
   return rows;
 }
 
-// `text` as Windows' clipboard takes it: UTF-16 in movable memory.
-HGLOBAL ClipboardText(const std::string& text) {
-  const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(),
-                                       static_cast<int>(text.size()), nullptr, 0);
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (static_cast<size_t>(size) + 1) *
-                                                  sizeof(wchar_t));
+// `pieces` as Windows' clipboard takes text: UTF-16 in movable memory,
+// each piece let go once turned. Null when there is no memory for it.
+HGLOBAL ClipboardText(std::vector<std::string> pieces) {
+  size_t size = 0;
+  for (const std::string& piece : pieces)
+    size += static_cast<size_t>(MultiByteToWideChar(
+        CP_UTF8, 0, piece.data(), static_cast<int>(piece.size()), nullptr, 0));
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (size + 1) * sizeof(wchar_t));
   if (memory == nullptr) return nullptr;
   auto* wide = static_cast<wchar_t*>(GlobalLock(memory));
   if (wide == nullptr) {
     GlobalFree(memory);
     return nullptr;
   }
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                      wide, size);
-  wide[size] = L'\0';
+  size_t at = 0;
+  for (std::string& piece : pieces) {
+    at += static_cast<size_t>(MultiByteToWideChar(
+        CP_UTF8, 0, piece.data(), static_cast<int>(piece.size()), wide + at,
+        static_cast<int>(size - at)));
+    std::string().swap(piece);
+  }
+  wide[at] = L'\0';
   GlobalUnlock(memory);
   return memory;
+}
+
+// Puts `text` on the clipboard for `owner`, or frees it. Another program
+// may hold the clipboard a moment: a few short tries. Called off the
+// window's thread, since Windows may copy a large text as it takes it.
+bool PlaceOnClipboard(HWND owner, HGLOBAL text) {
+  bool open = false;
+  for (int tries = 0; !open && tries < 5; ++tries) {
+    open = OpenClipboard(owner) != FALSE;
+    if (!open) Sleep(20);
+  }
+  const bool placed =
+      open && EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, text) != nullptr;
+  if (open) CloseClipboard();
+  if (!placed) GlobalFree(text);
+  return placed;
 }
 
 class View {
@@ -579,6 +603,8 @@ class View {
       case kLoaded: {
         std::unique_ptr<LoadedMessage> loaded(
             reinterpret_cast<LoadedMessage*>(l));
+        // A folder asked for before the last one asked for is not shown.
+        if (loaded->load != load_) return TRUE;
         Loaded(std::move(loaded->folder));
         const ULONGLONG load_asked = asked_;
         Preview();
@@ -655,7 +681,8 @@ class View {
   // goes once the write has ended, saying first when it failed.
   void Close() {
     if (!writing_ && !write_pending_) {
-      EndDialog(dialog_, IDCANCEL);
+      ended_ = true;
+    EndDialog(dialog_, IDCANCEL);
       return;
     }
     if (closing_) return;
@@ -672,6 +699,7 @@ class View {
       MessageBoxW(dialog_, WideFromUtf8(JoinLines(written_)).c_str(),
                   L"tovrand: nothing was written", MB_OK | MB_ICONWARNING);
     }
+    ended_ = true;
     EndDialog(dialog_, IDCANCEL);
   }
 
@@ -679,9 +707,9 @@ class View {
     writing_ = false;
     written_ = written.lines;
     if (written.status == 0) {
-      remembered_.folder = preview_->folder->folder;
+      remembered_.folder = writing_folder_;
       remembered_.has_values = true;
-      remembered_.values = preview_values_;
+      remembered_.values = writing_values_;
       Remember();
     }
     Log("write", written.lines);
@@ -872,6 +900,7 @@ class View {
   // The folder typed in the folder's box, once Enter is pressed there or
   // it is left: read, unless it is the one shown.
   void TypedFolder() {
+    if (ended_) return;  // the box loses the focus as the window goes
     const std::string typed = TextOf(Item(IDC_FOLDER));
     if (typed == folder_) return;
     if (typed.empty()) {
@@ -905,8 +934,10 @@ class View {
     ShowBusy("Reading the data folder...", true);
     const std::string folder = folder_;
     HWND dialog = dialog_;
-    worker_.Replace(kLoadJob, [folder, dialog] {
+    const unsigned load = ++load_;
+    worker_.Replace(kLoadJob, [folder, load, dialog] {
       auto message = std::make_unique<LoadedMessage>();
+      message->load = load;
       try {
         message->folder = LoadFolder(folder);
       } catch (const std::bad_alloc&) {
@@ -1022,6 +1053,8 @@ class View {
     SetText(Item(IDC_MESSAGES), "Writing " + ShownOutput() + "...");
     std::shared_ptr<const LoadedFolder> shown = preview_->folder;
     const WindowValues values = preview_values_;
+    writing_folder_ = shown->folder;
+    writing_values_ = values;
     HWND dialog = dialog_;
     worker_.Add([shown, values, dialog] {
       auto result = std::make_unique<WriteResult>();
@@ -1282,7 +1315,9 @@ class View {
       auto message = std::make_unique<CopiedMessage>();
       message->rows = rows.size();
       try {
-        message->text = ClipboardText(CopiedRows(*preview, rows));
+        HGLOBAL text = ClipboardText(CopiedPieces(*preview, rows, 1 << 20));
+        message->memory = text != nullptr;
+        message->placed = text != nullptr && PlaceOnClipboard(dialog, text);
       } catch (const std::bad_alloc&) {
       }
       if (PostMessageW(dialog, kCopied, 0, reinterpret_cast<LPARAM>(message.get())))
@@ -1291,19 +1326,11 @@ class View {
   }
 
   void Copied(CopiedMessage* copied) {
-    Pulse();
-    bool placed = false;
-    if (copied->text != nullptr && OpenClipboard(dialog_)) {
-      placed = EmptyClipboard() &&
-               SetClipboardData(CF_UNICODETEXT, copied->text) != nullptr;
-      CloseClipboard();
-    }
     copying_ = false;
     EndTiming("copy took", &copy_timing_);
     EndBusy();
-    if (!placed) {
-      if (copied->text != nullptr) GlobalFree(copied->text);
-      written_ = {copied->text == nullptr
+    if (!copied->placed) {
+      written_ = {!copied->memory
                       ? "The rows could not be copied: there is not memory enough"
                       : "The rows could not be copied: another program holds "
                         "the clipboard"};
@@ -1410,6 +1437,10 @@ class View {
   bool trying_ = false;       // a new folder that may not replace the one shown
   bool fit_pending_ = false;  // the columns fit the first rows of a new folder
   bool placing_ = false;      // the view sets the columns' widths
+  bool ended_ = false;        // the dialog is ending
+  unsigned load_ = 0;         // the last load asked for
+  std::string writing_folder_;   // what the write running writes
+  WindowValues writing_values_;
   ColumnWidths widths_;
   std::string remembered_path_;
   Remembered remembered_;
