@@ -12,6 +12,7 @@
 #  - a row clicked, then Copy in the list's menu: the header and that row;
 #  - FPools.txt of another folder dropped on the window: that folder
 #    loads, its columns fit its rows but for one whose width was dragged;
+#  - a copy made just before the window closes stays on the clipboard;
 #  - Write: the window remembers the folder, the side and the values, in
 #    its own file under %APPDATA%, and the next start (with no values, in
 #    another folder) starts with them; a folder given as the one argument
@@ -131,8 +132,8 @@ await_log "copied: 47 rows"
 {
   printf 'Pool\tSide\tDate\tSlot\tTeam\tType\tOld\tNew\r\n'
   sort -t "$tab" -k7,7nr -s "$work/rows" | sed 's/$/\r/'
-} >"$work/expected"
-cmp "$work/expected" "$work/clipboard" ||
+} >"$work/every row"
+cmp "$work/every row" "$work/clipboard" ||
   fail "the clipboard is not the list: $(head -c 300 "$work/clipboard" | od -c | head -n 12)"
 echo "ok: Ctrl+A, Ctrl+C copies the header and every row, in the list's order"
 
@@ -181,7 +182,15 @@ printf 'tovrand-window remembers\r\nfolder=%s\r\nside=g\r\ndate 0 tanks=100\r\nd
   "$first" >"$work/remembered"
 cmp "$work/remembered" "$remembered" ||
   fail "the window remembers another text: $(cat -A "$remembered")"
+# Every row copied, then the window closed before any paste: the copy stays.
+mark_log
+press alt+c ctrl+a ctrl+c
+await_log "copied: 47 rows"
 close_window
+"$wine_script" exec "$stub_exe" clipboard >"$work/clipboard" 2>"$work/stub.out" ||
+  fail "shell_stub: $(cat "$work/stub.out")"
+cmp -s "$work/every row" "$work/clipboard" ||
+  fail "what the window copied went when it closed"
 
 start_window "$work"
 await_text "folder: $first"
@@ -191,7 +200,7 @@ start_window "$work" "$third"
 await_text "folder: $third"
 await_log "preview: 47 quantities will change"
 close_window
-echo "ok: the next start has the folder and values last written, or the folder given"
+echo "ok: a copy outlasts the window; the next start has the folder and values last written, or the folder given"
 
 sed -i "s/^folder=.*/folder=${gone//\\/\\\\}\r/" "$remembered"
 rm -rf "$drive_c/Mods/Gone"

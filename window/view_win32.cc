@@ -57,14 +57,16 @@ struct PreviewMessage {
   std::vector<int32_t> sorted;
 };
 struct SortedMessage {
-  const Preview* preview;  // the one sorted
+  // The one sorted, held until the window has seen the message: a preview
+  // that comes meanwhile never has its address.
+  std::shared_ptr<const Preview> preview;
   ListOrder order;
   std::vector<int32_t> sorted;
 };
-// How a copy to the clipboard went.
+// The text for the clipboard, in memory it can take (CF_UNICODETEXT), or
+// none when there was no memory for it.
 struct CopiedMessage {
-  bool memory = false;  // there was memory for the text
-  bool placed = false;  // the clipboard took it
+  HGLOBAL text = nullptr;
   size_t rows = 0;
 };
 
@@ -346,22 +348,6 @@ HGLOBAL ClipboardText(std::vector<std::string> pieces) {
   return memory;
 }
 
-// Puts `text` on the clipboard for `owner`, or frees it. Another program
-// may hold the clipboard a moment: a few short tries. Called off the
-// window's thread, since Windows may copy a large text as it takes it.
-bool PlaceOnClipboard(HWND owner, HGLOBAL text) {
-  bool open = false;
-  for (int tries = 0; !open && tries < 5; ++tries) {
-    open = OpenClipboard(owner) != FALSE;
-    if (!open) Sleep(20);
-  }
-  const bool placed =
-      open && EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, text) != nullptr;
-  if (open) CloseClipboard();
-  if (!placed) GlobalFree(text);
-  return placed;
-}
-
 class View {
  public:
   View(int argc, const char* const* argv)
@@ -377,6 +363,7 @@ class View {
   }
   ~View() {
     if (font_ != nullptr) DeleteObject(font_);
+    if (clipboard_text_ != nullptr) GlobalFree(clipboard_text_);
   }
   View(const View&) = delete;
   View& operator=(const View&) = delete;
@@ -655,6 +642,19 @@ class View {
       }
       case kSaved:
         Log("remembered", {w != 0 ? "saved" : "could not be saved"});
+        return TRUE;
+      case WM_RENDERFORMAT:
+        if (w == CF_UNICODETEXT) RenderText();
+        return TRUE;
+      case WM_RENDERALLFORMATS:
+        // The window closes: what it copied stays on the clipboard.
+        if (OpenClipboard(dialog_)) {
+          if (GetClipboardOwner() == dialog_) RenderText();
+          CloseClipboard();
+        }
+        return TRUE;
+      case WM_DESTROYCLIPBOARD:
+        ForgetText();
         return TRUE;
       case WM_DROPFILES:
         Drop(reinterpret_cast<HDROP>(w));
@@ -1135,7 +1135,7 @@ class View {
     shown_row_ = -1;
     const bool ok = preview_->failure.empty();
     // New rows: none of them is selected.
-    ListView_SetItemState(Item(IDC_CHANGES), -1, 0, LVIS_SELECTED);
+    SelectNone();
     ListView_SetItemCountEx(Item(IDC_CHANGES),
                             ok ? static_cast<int>(preview_->rows.size()) : 0,
                             0);
@@ -1221,7 +1221,7 @@ class View {
     HWND dialog = dialog_;
     worker_.Replace(kSortJob, [preview, order, dialog] {
       auto message = std::make_unique<SortedMessage>();
-      message->preview = preview.get();
+      message->preview = preview;
       message->order = order;
       try {
         message->sorted = SortRows(*preview, order, UserLess);
@@ -1236,12 +1236,12 @@ class View {
   void Sorted(SortedMessage* sorted) {
     sorting_ = false;
     EndTiming("sort took", &sort_timing_);
-    if (sorted->preview == preview_.get() && sorted->order == order_) {
+    if (sorted->preview == preview_ && sorted->order == order_) {
       sorted_ = std::move(sorted->sorted);
       shown_order_ = sorted->order;
       shown_row_ = -1;
       HWND list = Item(IDC_CHANGES);
-      ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+      SelectNone();
       InvalidateRect(list, nullptr, TRUE);
       std::string first;
       if (!preview_->rows.empty()) {
@@ -1281,8 +1281,30 @@ class View {
                " ms, the longest pause " + std::to_string(timing->longest) + " ms"});
   }
 
+  // Every row selected, the list not redrawn meanwhile (Wine's would
+  // redraw it row by row). Windows keeps the selection of a list of the
+  // window's own rows as ranges, and selects them all at once; Wine's
+  // list row by row, a second for a million.
   void SelectAll() {
-    ListView_SetItemState(Item(IDC_CHANGES), -1, LVIS_SELECTED, LVIS_SELECTED);
+    if (preview_ == nullptr || !preview_->failure.empty()) return;
+    HWND list = Item(IDC_CHANGES);
+    const ULONGLONG start = GetTickCount64();
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    ListView_SetItemState(list, -1, LVIS_SELECTED, LVIS_SELECTED);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, FALSE);
+    Log("selected", {std::to_string(ListView_GetSelectedCount(list)) + " rows [" +
+                     std::to_string(GetTickCount64() - start) + " ms]"});
+  }
+
+  // No row selected: the list's rows are set anew, which Windows and Wine
+  // both do at once, where unselecting each would not be.
+  void SelectNone() {
+    HWND list = Item(IDC_CHANGES);
+    if (ListView_GetSelectedCount(list) == 0) return;
+    const int count = ListView_GetItemCount(list);
+    ListView_SetItemCountEx(list, 0, LVSICF_NOSCROLL);
+    ListView_SetItemCountEx(list, count, LVSICF_NOSCROLL);
   }
 
   // The selected rows, in the list's order, to the clipboard as text with
@@ -1315,9 +1337,7 @@ class View {
       auto message = std::make_unique<CopiedMessage>();
       message->rows = rows.size();
       try {
-        HGLOBAL text = ClipboardText(CopiedPieces(*preview, rows, 1 << 20));
-        message->memory = text != nullptr;
-        message->placed = text != nullptr && PlaceOnClipboard(dialog, text);
+        message->text = ClipboardText(CopiedPieces(*preview, rows, 1 << 20));
       } catch (const std::bad_alloc&) {
       }
       if (PostMessageW(dialog, kCopied, 0, reinterpret_cast<LPARAM>(message.get())))
@@ -1325,12 +1345,29 @@ class View {
     });
   }
 
+  // The rows' text goes on the clipboard as the window's to give when a
+  // program pastes it (WM_RENDERFORMAT), or when the window closes: Wine
+  // copies a text as the clipboard takes it, which for a million rows
+  // would stop the window for a second.
   void Copied(CopiedMessage* copied) {
     copying_ = false;
+    bool open = false;
+    for (int tries = 0; copied->text != nullptr && !open && tries < 4; ++tries) {
+      open = OpenClipboard(dialog_) != FALSE;
+      if (!open) Sleep(20);  // another program may hold it a moment
+    }
+    bool placed = false;
+    if (open) {
+      // Emptied, the clipboard lets go of the window's last text.
+      placed = EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, nullptr) == nullptr &&
+               GetClipboardOwner() == dialog_;
+      CloseClipboard();
+    }
     EndTiming("copy took", &copy_timing_);
     EndBusy();
-    if (!copied->placed) {
-      written_ = {!copied->memory
+    if (!placed) {
+      if (copied->text != nullptr) GlobalFree(copied->text);
+      written_ = {copied->text == nullptr
                       ? "The rows could not be copied: there is not memory enough"
                       : "The rows could not be copied: another program holds "
                         "the clipboard"};
@@ -1338,8 +1375,24 @@ class View {
       Log("not copied", written_);
       return;
     }
+    clipboard_text_ = copied->text;
     Log("copied", {std::to_string(copied->rows) +
                    (copied->rows == 1 ? " row" : " rows")});
+  }
+
+  // A program pastes: the text goes to the clipboard, which owns it then.
+  void RenderText() {
+    if (clipboard_text_ == nullptr) return;
+    const ULONGLONG start = GetTickCount64();
+    if (SetClipboardData(CF_UNICODETEXT, clipboard_text_) != nullptr)
+      clipboard_text_ = nullptr;
+    Log("pasted", {"[" + std::to_string(GetTickCount64() - start) + " ms]"});
+  }
+
+  // The clipboard has let go of the window's text.
+  void ForgetText() {
+    if (clipboard_text_ != nullptr) GlobalFree(clipboard_text_);
+    clipboard_text_ = nullptr;
   }
 
   // The list's menu, at the mouse or, from the keyboard, at the list's top.
@@ -1438,6 +1491,7 @@ class View {
   bool fit_pending_ = false;  // the columns fit the first rows of a new folder
   bool placing_ = false;      // the view sets the columns' widths
   bool ended_ = false;        // the dialog is ending
+  HGLOBAL clipboard_text_ = nullptr;  // copied, not yet pasted anywhere
   unsigned load_ = 0;         // the last load asked for
   std::string writing_folder_;   // what the write running writes
   WindowValues writing_values_;
