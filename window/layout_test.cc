@@ -173,6 +173,8 @@ TEST(WindowLayoutTest, FittedColumnsKeepTheirWidthsAndPoolAndTeamTakeTheRest) {
       {"both set", fit, {true, false, false, false, true}, fit},
       {"wider than the list", {900, 400, 40, 30, 900, 80, 40, 40}, {},
        {900, 400, 40, 30, 900, 80, 40, 40}},
+      {"others wider than the list", {0, 400, 400, 0, 0, 0, 0, 0}, {},
+       {60, 400, 400, 35, 60, 110, 50, 50}},
       {"some fitted", {0, 0, 0, 0, 0, 200, 0, 0}, {},
        {60 + (inside - 555) / 2, 55, 45, 35, 60 + (inside - 555) - (inside - 555) / 2, 200, 50, 50}},
   };

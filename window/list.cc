@@ -66,30 +66,29 @@ class ColumnTexts {
 std::vector<int64_t> Keys(const Preview& preview, int column,
                           const TextLess& less) {
   const std::vector<ChangeRow>& rows = preview.rows;
-  std::vector<int64_t> keys(rows.size());
+  std::vector<int64_t> keys;
+  keys.reserve(rows.size());
   if (column == kSlot || column == kOld || column == kNew) {
-    for (size_t i = 0; i < rows.size(); ++i) {
-      keys[i] = column == kSlot  ? rows[i].slot
-                : column == kOld ? rows[i].old_quantity
-                                 : rows[i].new_quantity;
+    for (const ChangeRow& row : rows) {
+      keys.push_back(column == kSlot  ? row.slot
+                     : column == kOld ? row.old_quantity
+                                      : row.new_quantity);
     }
     return keys;
   }
   ColumnTexts texts(preview, column);
   if (column == kDate) {
-    for (size_t i = 0; i < rows.size(); ++i)
-      keys[i] = DateKey(texts.Of(rows[i]));
+    for (const ChangeRow& row : rows) keys.push_back(DateKey(texts.Of(row)));
     return keys;
   }
   // A few hundred names among a million rows: each is compared by `less`
   // once it is known, not once for every row that has it.
   std::unordered_map<std::string, int64_t> known;
   std::vector<const std::string*> distinct;
-  for (size_t i = 0; i < rows.size(); ++i) {
-    auto found = known.emplace(texts.Of(rows[i]),
-                               static_cast<int64_t>(distinct.size()));
+  for (const ChangeRow& row : rows) {
+    auto found = known.emplace(texts.Of(row), static_cast<int64_t>(distinct.size()));
     if (found.second) distinct.push_back(&found.first->first);
-    keys[i] = found.first->second;
+    keys.push_back(found.first->second);
   }
   std::vector<int64_t> by_text(distinct.size());
   for (size_t i = 0; i < by_text.size(); ++i) by_text[i] = static_cast<int64_t>(i);

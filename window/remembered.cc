@@ -136,6 +136,15 @@ bool SaveRemembered(const std::string& path, const Remembered& remembered) {
       path, reinterpret_cast<const unsigned char*>(text.data()), text.size());
 }
 
+std::string FolderOfFile(const std::string& path) {
+  size_t slash = path.size();
+  while (slash > 0 && !IsSeparator(path[slash - 1])) --slash;
+  if (slash == 0) return ".";
+  std::string folder = path.substr(0, slash - 1);
+  if (folder.empty() || folder.back() == ':') folder = path.substr(0, slash);
+  return folder;
+}
+
 Dropped DroppedFolder(const std::string& path) {
   Dropped dropped;
   if (KindOf(path) != PathKind::kFile) {
@@ -153,15 +162,7 @@ Dropped DroppedFolder(const std::string& path) {
                       "AlsTeams.txt or GETeams.txt: " + path;
     return dropped;
   }
-  if (slash == 0) {
-    dropped.folder = ".";
-    return dropped;
-  }
-  // The folder without its last separator, unless it is the root of its
-  // drive or of the file system, which needs it.
-  dropped.folder = path.substr(0, slash - 1);
-  if (dropped.folder.empty() || dropped.folder.back() == ':')
-    dropped.folder = path.substr(0, slash);
+  dropped.folder = FolderOfFile(path);
   return dropped;
 }
 

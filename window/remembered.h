@@ -62,6 +62,10 @@ struct Dropped {
 };
 Dropped DroppedFolder(const std::string& path);
 
+// The folder of the file `path` names: the path up to its last separator,
+// which a root folder keeps ("/", "C:\"); "." for a name alone.
+std::string FolderOfFile(const std::string& path);
+
 // Where the window starts, and with what, for the program's arguments
 // (`argc` and `argv`, as StartValues takes them) and what it remembers:
 //  - one argument, a folder or one of its four files (DroppedFolder):

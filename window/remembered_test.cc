@@ -162,6 +162,13 @@ TEST(WindowRememberedTest, StartsWhereItWasUnlessToldOtherwise) {
         "GETeams.txt: " + given / "notes.txt"}},
       {{"a", "1"}, last.path(), true, program.path(), last.path(), kRemembered, usage},
   };
+  // A file's folder keeps the separator of a root.
+  const char* const kFolders[][2] = {
+      {"/Tables.ini", "/"},          {"C:/FPools.txt", "C:/"},
+      {"D:/Mods/GETeams.txt", "D:/Mods"}, {"Tables.ini", "."},
+      {"a/b/AlsTeams.txt", "a/b"},
+  };
+  for (const auto& f : kFolders) EXPECT_EQ(FolderOfFile(f[0]), f[1]) << f[0];
   for (const auto& c : kCases) {
     SCOPED_TRACE(std::to_string(c.args.size()) + " arguments, remembered " +
                  c.remembered + ", program in " + c.program);
