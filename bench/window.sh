@@ -11,13 +11,14 @@
 # first preview.
 #
 #   cmake --workflow --preset windows && cmake --preset wine
-#   bash bench/window.sh [--runs N]
+#   bash bench/window.sh [--runs N] [--set game|large]
 # Builds make_bench_data with the default preset; the data sets go to
 # build/bench/window. Each figure is the median of N runs (default 5).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-runs=5
-if [ "${1-}" = --runs ]; then runs=$2; fi
+runs=5 sets="game large"
+if [ "${1-}" = --runs ]; then runs=$2; shift 2; fi
+if [ "${1-}" = --set ]; then sets=$2; fi
 
 cmake --preset default >/dev/null
 cmake --build build/default --target make_bench_data >/dev/null
@@ -43,13 +44,14 @@ took_of() {
 }
 median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 
-echo "| data set | inputs | folder read and previewed | the same from the start, Wine's included | value to preview | Write | its check of the bytes shown | sorted by Old (longest pause) | every row copied (longest pause) | pasted elsewhere: the window's hand-over | peak working set | remembered start to preview, Wine's included |"
-echo "|---|---|---|---|---|---|---|---|---|---|---|---|"
-for set in game large; do
+echo "| data set | inputs | folder read and previewed | the same from the start, Wine's included | value to preview | Write | its check of the bytes shown | sorted by Old (longest pause) | Ctrl+A: every row selected | Ctrl+C: every row copied (longest pause) | pasted elsewhere: the window's hand-over | peak working set | remembered start to preview, as the window times it and with Wine's start-up |"
+echo "|---|---|---|---|---|---|---|---|---|---|---|---|---|"
+for set in $sets; do
   folder=$(realpath "$data/$set")
   inputs=$(cat "$folder"/{Tables.ini,FPools.txt,AlsTeams.txt,GETeams.txt} | wc -c)
   : >"$work/start" >"$work/load" >"$work/change" >"$work/memory" >"$work/write"
   : >"$work/sort" >"$work/copy" >"$work/again" >"$work/paste"
+  : >"$work/select" >"$work/again_window"
   for _ in $(seq "$runs"); do
     rm -f "$folder/Output/FPools.txt"
     begin=$(date +%s%N)
@@ -77,6 +79,8 @@ for set in game large; do
     await_log "sort took: "
     took_of "sort took" >>"$work/sort"
     press alt+c ctrl+a ctrl+c
+    await_log "selected: "
+    ms_of "selected: " >>"$work/select"
     await_log "copy took: "
     took_of "copy took" >>"$work/copy"
     # A program pastes it: the window hands the text over.
@@ -90,17 +94,19 @@ for set in game large; do
     start_window "$work"
     await_log "preview: "
     echo $(( ($(date +%s%N) - begin) / 1000000 )) >>"$work/again"
+    ms_of "preview: " >>"$work/again_window"
     close_window
   done
-  printf '| %s | %s MiB | %s ms | %s ms | %s ms | %s ms | %s ms | %s ms (%s ms) | %s ms (%s ms) | %s ms | %s MiB | %s ms |\n' "$set" \
+  printf '| %s | %s MiB | %s ms | %s ms | %s ms | %s ms | %s ms | %s ms (%s ms) | %s ms | %s ms (%s ms) | %s ms | %s MiB | %s ms, %s ms |\n' "$set" \
     "$(awk "BEGIN {printf \"%.1f\", $inputs / 1048576}")" \
     "$(median <"$work/load")" "$(median <"$work/start")" \
     "$(median <"$work/change")" \
     "$(cut -d' ' -f1 "$work/write" | median)" \
     "$(cut -d' ' -f2 "$work/write" | median)" \
     "$(cut -d' ' -f1 "$work/sort" | median)" "$(cut -d' ' -f2 "$work/sort" | median)" \
+    "$(median <"$work/select")" \
     "$(cut -d' ' -f1 "$work/copy" | median)" "$(cut -d' ' -f2 "$work/copy" | median)" \
     "$(median <"$work/paste")" \
-    "$(median <"$work/memory")" "$(median <"$work/again")"
+    "$(median <"$work/memory")" "$(median <"$work/again_window")" "$(median <"$work/again")"
 done
 "$wine_script" stop
