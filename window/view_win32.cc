@@ -1359,8 +1359,13 @@ class View {
     bool placed = false;
     if (open) {
       // Emptied, the clipboard lets go of the window's last text.
-      placed = EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, nullptr) == nullptr &&
-               GetClipboardOwner() == dialog_;
+      // A text to be rendered: what SetClipboardData returns for it says
+      // nothing, the format on the clipboard does.
+      if (EmptyClipboard()) {
+        SetClipboardData(CF_UNICODETEXT, nullptr);
+        placed = IsClipboardFormatAvailable(CF_UNICODETEXT) &&
+                 GetClipboardOwner() == dialog_;
+      }
       CloseClipboard();
     }
     EndTiming("copy took", &copy_timing_);
