@@ -46,6 +46,13 @@ bool SameLetters(std::string_view a, std::string_view b) {
 
 bool IsSeparator(char c) { return c == '/' || c == kPathSeparator; }
 
+// Where the last part of `path` (its file's name) begins.
+size_t NameStart(const std::string& path) {
+  size_t at = path.size();
+  while (at > 0 && !IsSeparator(path[at - 1])) --at;
+  return at;
+}
+
 }  // namespace
 
 std::string RememberedText(const Remembered& remembered) {
@@ -127,18 +134,14 @@ bool LoadRemembered(const std::string& path, Remembered* remembered) {
 bool SaveRemembered(const std::string& path, const Remembered& remembered) {
   const std::string text = RememberedText(remembered);
   if (path.empty() || text.empty()) return false;
-  const size_t slash = path.find_last_of(std::string("/") + kPathSeparator);
-  if (slash != std::string::npos && slash > 0) {
-    const std::string folder = path.substr(0, slash);
-    if (KindOf(folder) != PathKind::kFolder && !MakeFolder(folder)) return false;
-  }
+  const std::string folder = FolderOfFile(path);
+  if (KindOf(folder) != PathKind::kFolder && !MakeFolder(folder)) return false;
   return WriteFileAtomically(
       path, reinterpret_cast<const unsigned char*>(text.data()), text.size());
 }
 
 std::string FolderOfFile(const std::string& path) {
-  size_t slash = path.size();
-  while (slash > 0 && !IsSeparator(path[slash - 1])) --slash;
+  const size_t slash = NameStart(path);
   if (slash == 0) return ".";
   std::string folder = path.substr(0, slash - 1);
   if (folder.empty() || folder.back() == ':') folder = path.substr(0, slash);
@@ -151,9 +154,7 @@ Dropped DroppedFolder(const std::string& path) {
     dropped.folder = path;
     return dropped;
   }
-  size_t slash = path.size();
-  while (slash > 0 && !IsSeparator(path[slash - 1])) --slash;
-  const std::string_view name = std::string_view(path).substr(slash);
+  const std::string_view name = std::string_view(path).substr(NameStart(path));
   bool ours = false;
   for (const char* file : {"Tables.ini", "FPools.txt", "AlsTeams.txt", "GETeams.txt"})
     ours = ours || SameLetters(name, file);
